@@ -1,0 +1,5 @@
+if(ZORVEL_SANITIZE STREQUAL "fuzzer")
+  add_executable(fuzz_status_reply ${CMAKE_CURRENT_LIST_DIR}/status_reply_fuzz.cpp)
+  target_link_libraries(fuzz_status_reply PRIVATE zorvel_protocol)
+  target_link_options(fuzz_status_reply PRIVATE -fsanitize=fuzzer)
+endif()
