@@ -96,6 +96,14 @@ void Panel::Paint(HDC dc) const {
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, textColour_);
         InflateRect(&r, -2, 0);
+        if ((format_ & DT_WORDBREAK) && (format_ & DT_VCENTER)) {
+            // DT_VCENTER works on single lines only: centre the wrapped block by hand.
+            RECT measured = r;
+            DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &measured,
+                      (format_ & ~DT_VCENTER) | DT_CALCRECT | DT_NOPREFIX);
+            int height = measured.bottom - measured.top;
+            r.top += (r.bottom - r.top - height) / 2;
+        }
         DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &r, format_ | DT_NOPREFIX);
         SelectObject(dc, old);
     }

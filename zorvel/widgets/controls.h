@@ -63,6 +63,14 @@ private:
     UINT format_ = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
 };
 
+// A frame with a caption around related controls (which are the form's children).
+class GroupBox : public Control {
+public:
+    void Create(HWND parent, const std::wstring& caption, int x, int y, int width, int height) {
+        CreateChild(L"BUTTON", caption, WS_VISIBLE | BS_GROUPBOX, 0, parent, x, y, width, height);
+    }
+};
+
 // A static text on a background colour (its parent's).
 class Label : public Control {
 public:
@@ -202,6 +210,11 @@ class Image : public Control {
 public:
     void Create(HWND parent, int x, int y, int width, int height, COLORREF back = CLR_INVALID);
     const Canvas& Surface() const { return canvas_; }
+    // A new, cleared canvas for a new size of the window.
+    void ResizeCanvas(int width, int height) {
+        canvas_.Resize(width, height);
+        canvas_.Fill(back_);
+    }
     void Clear() const { canvas_.Fill(back_); }
     COLORREF Back() const { return back_; }
     // Repaints the window from the canvas.
