@@ -57,10 +57,10 @@ protected:
     Settings& Load() {
         settings_ = std::make_unique<Settings>();
         std::memset(csd_, '#', sizeof csd_);
-        config::Load(*settings_, csd_, sizeof csd_, Dir());
+        settings_->Load(csd_, sizeof csd_, Dir());
         return *settings_;
     }
-    bool Save() { return config::Save(*settings_, nullptr, Dir()); }
+    bool Save() { return settings_->Save(nullptr, Dir()); }
 
     std::unique_ptr<ini_test::ScratchDir> dir_ = std::make_unique<ini_test::ScratchDir>("settings");
     std::unique_ptr<Settings> settings_;
@@ -148,9 +148,9 @@ TEST_F(SettingsTest, CommonValues) {
     Put("Zorvel.ini", "[ZVL]\r\nBoardN=65535\r\nRepeatsC=-2\r\n");
     Settings& s = Load();
     EXPECT_EQ(s.Interface, 2);
-    EXPECT_EQ(config::InterfaceName(s, 0), "COM");
-    EXPECT_EQ(config::InterfaceName(s, 1), "");
-    EXPECT_EQ(config::InterfaceName(s, 2), "TCP/IP");
+    EXPECT_EQ(s.InterfaceName(0), "COM");
+    EXPECT_EQ(s.InterfaceName(1), "");
+    EXPECT_EQ(s.InterfaceName(2), "TCP/IP");
     EXPECT_TRUE(s.ControllerSetting);
     EXPECT_TRUE(s.Refresh);
     EXPECT_EQ(s.Board.HourM, -3);
@@ -174,7 +174,7 @@ TEST_F(SettingsTest, InterfaceOutsideRangeKept) {
         Put("Common.ini", std::string("[COMMON]\r\nInterface=") + value + "\r\nInterfaces[4]=Radio\r\n");
         Settings& s = Load();
         EXPECT_FALSE(config::IsValidInterface(s.Interface));
-        EXPECT_EQ(config::InterfaceName(s, s.Interface), "");
+        EXPECT_EQ(s.InterfaceName(s.Interface), "");
         ASSERT_TRUE(Save());
         EXPECT_EQ(Value("Common.ini", "COMMON", "Interface"), std::to_string(s.Interface));
     }
@@ -234,13 +234,13 @@ TEST_F(SettingsTest, SelectedNumberFitsItsDestination) {
     Settings& s = Load();
     char small[6];
     std::memset(small, '#', sizeof small);
-    config::CopySelectedSlaveNumber(s, small, 5);
+    s.CopySelectedSlaveNumber(small, 5);
     EXPECT_STREQ(small, "+790");
     EXPECT_EQ(small[5], '#');
     std::memset(s.Slaves[0].Number, '9', sizeof s.Slaves[0].Number);  // no NUL left in the field
-    config::CopySelectedSlaveNumber(s, csd_, sizeof csd_);
+    s.CopySelectedSlaveNumber(csd_, sizeof csd_);
     EXPECT_EQ(std::string(csd_), std::string(12, '9'));
-    config::CopySelectedSlaveNumber(s, nullptr, 0);
+    s.CopySelectedSlaveNumber(nullptr, 0);
 }
 
 TEST_F(SettingsTest, LongAndBinaryFiles) {
@@ -274,7 +274,7 @@ TEST_F(SettingsTest, Windows1251TextSurvivesByteForByte) {
     EXPECT_EQ(Visible(s.FreqComment[4]), Visible(channel));
 
     ini_test::ScratchDir other("settings-copy");
-    ASSERT_TRUE(config::Save(s, nullptr, other.Dir()));
+    ASSERT_TRUE(s.Save(nullptr, other.Dir()));
     std::string saved = ReadBytes(compat::JoinPath(other.Dir(), "CSD_Numbers.ini")).value_or("");
     EXPECT_NE(saved.find("\r\nC0=" + s.Slaves[0].Comment + "\r\n"), std::string::npos) << Visible(saved);
     saved = ReadBytes(compat::JoinPath(other.Dir(), "RFM.ini")).value_or("");
@@ -317,7 +317,7 @@ TEST_F(SettingsTest, RefusedWriteStopsTheSave) {
 TEST_F(SettingsTest, MissingDirectoryReportedOnce) {
     Load();
     const std::string missing = dir_->File("gone");
-    EXPECT_FALSE(config::Save(*settings_, nullptr, missing));
+    EXPECT_FALSE(settings_->Save(nullptr, missing));
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text, "Unable to write to " + compat::JoinPath(missing, "Common.ini"));
     EXPECT_FALSE(ini_test::Exists(missing));

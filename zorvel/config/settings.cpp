@@ -76,22 +76,21 @@ private:
 
 bool IsValidInterface(int index) { return index >= 0 && index < kInterfaceCount; }
 
-std::string InterfaceName(const Settings& settings, int index) {
-    return IsValidInterface(index) ? FieldText(settings.Interfaces[index]) : std::string();
+std::string Settings::InterfaceName(int index) const {
+    return IsValidInterface(index) ? FieldText(Interfaces[index]) : std::string();
 }
 
-void CopySelectedSlaveNumber(const Settings& settings, char* dest, std::size_t size) {
+void Settings::CopySelectedSlaveNumber(char* dest, std::size_t size) const {
     if (dest == nullptr || size == 0) return;
     std::string number;
-    if (settings.Index >= 0 && static_cast<std::size_t>(settings.Index) < HeldEntries(settings.Count)) {
-        number = FieldText(settings.Slaves[settings.Index].Number);
-    }
+    if (Index >= 0 && static_cast<std::size_t>(Index) < HeldEntries(Count)) number = FieldText(Slaves[Index].Number);
     std::size_t n = std::min(number.size(), size - 1);
     std::memcpy(dest, number.data(), n);
     dest[n] = '\0';
 }
 
-void LoadCommonAndController(Settings& s, const std::string& dir) {
+void Settings::LoadCommonAndController(const std::string& dir) {
+    Settings& s = *this;
     const ProfileFile common = FileIn(dir, kCommonFile);
     s.Interface = static_cast<std::int8_t>(common.ReadInteger("COMMON", "Interface", 0));
     for (int i = 0; i < kInterfaceCount; ++i) {
@@ -118,7 +117,8 @@ void LoadCommonAndController(Settings& s, const std::string& dir) {
     b.Interval = static_cast<std::uint8_t>(controller.ReadInteger("ZVL", "Interval", 0));
 }
 
-void LoadSlavesAndChannels(Settings& s, char* csdNumber, std::size_t csdSize, const std::string& dir) {
+void Settings::LoadSlavesAndChannels(char* csdNumber, std::size_t csdSize, const std::string& dir) {
+    Settings& s = *this;
     const ProfileFile slaves = FileIn(dir, kSlavesFile);
     s.Count = static_cast<std::uint32_t>(slaves.ReadInteger("SLAVES", "Count", 1));
     s.Count = static_cast<std::uint32_t>(HeldEntries(s.Count));
@@ -132,7 +132,7 @@ void LoadSlavesAndChannels(Settings& s, char* csdNumber, std::size_t csdSize, co
             entry = SlaveEntry();
         }
     }
-    CopySelectedSlaveNumber(s, csdNumber, csdSize);
+    CopySelectedSlaveNumber(csdNumber, csdSize);
 
     const ProfileFile channels = FileIn(dir, kChannelsFile);
     for (int n = 1; n <= kChannelCount; ++n) {
@@ -140,12 +140,13 @@ void LoadSlavesAndChannels(Settings& s, char* csdNumber, std::size_t csdSize, co
     }
 }
 
-void Load(Settings& settings, char* csdNumber, std::size_t csdSize, const std::string& dir) {
-    LoadCommonAndController(settings, dir);
-    LoadSlavesAndChannels(settings, csdNumber, csdSize, dir);
+void Settings::Load(char* csdNumber, std::size_t csdSize, const std::string& dir) {
+    LoadCommonAndController(dir);
+    LoadSlavesAndChannels(csdNumber, csdSize, dir);
 }
 
-bool Save(const Settings& s, void* owner, const std::string& dir) {
+bool Settings::Save(void* owner, const std::string& dir) const {
+    const Settings& s = *this;
     SaveRun run(owner);
     const board::BoardSettings& b = s.Board;
 

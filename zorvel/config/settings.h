@@ -28,6 +28,8 @@ struct SlaveEntry {
     std::string Comment;
 };
 
+bool IsValidInterface(int index);
+
 struct Settings {
     // Common.ini, COMMON
     std::int8_t Interface = 0;  // kept as loaded, even outside 0..4
@@ -45,32 +47,29 @@ struct Settings {
     SlaveEntry Slaves[kSlaveCapacity];
     // RFM.ini, RFM: FreqComment[n - 1] is "Freq[n].Comment", channel n
     std::string FreqComment[kChannelCount];
+
+    // Loading never creates a file and never reports anything; a missing file,
+    // section or key, or a value that is not a number, gives the default.
+    // csdNumber (it may be null) receives the selected slave number, as
+    // CopySelectedSlaveNumber gives it: this is cGSM::CSD_Number.
+    void Load(char* csdNumber = nullptr, std::size_t csdSize = 0, const std::string& dir = compat::ExecutableDir());
+    // The same load in its two parts, for a caller that fills its controls
+    // from Common.ini and Zorvel.ini before the lists are read.
+    void LoadCommonAndController(const std::string& dir = compat::ExecutableDir());
+    void LoadSlavesAndChannels(char* csdNumber, std::size_t csdSize, const std::string& dir = compat::ExecutableDir());
+
+    // Writes every value the program keeps, file by file. The first write the
+    // platform refuses is reported once ("Unable to write to <path>", on top of
+    // owner) and ends the save: what was written before stays, nothing after
+    // it is tried. Returns whether everything was written.
+    bool Save(void* owner = nullptr, const std::string& dir = compat::ExecutableDir()) const;
+
+    // The display name of an interface; empty outside 0..4.
+    std::string InterfaceName(int index) const;
+
+    // The number of entry Index, cut to 12 characters, into dest (size bytes,
+    // NUL included); empty when Index selects no held entry.
+    void CopySelectedSlaveNumber(char* dest, std::size_t size) const;
 };
-
-bool IsValidInterface(int index);
-
-// The display name of an interface; empty outside 0..4.
-std::string InterfaceName(const Settings& settings, int index);
-
-// The number of entry Index, cut to 12 characters, into dest (size bytes, NUL
-// included); empty when Index selects no held entry.
-void CopySelectedSlaveNumber(const Settings& settings, char* dest, std::size_t size);
-
-// Loading never creates a file and never reports anything; a missing file,
-// section or key, or a value that is not a number, gives the default. The load
-// runs in two parts so that the main window can fill its controls from
-// Common.ini and Zorvel.ini before the lists are read.
-void LoadCommonAndController(Settings& settings, const std::string& dir = compat::ExecutableDir());
-// csdNumber receives the selected slave number (see CopySelectedSlaveNumber);
-// it may be null.
-void LoadSlavesAndChannels(Settings& settings, char* csdNumber, std::size_t csdSize,
-                           const std::string& dir = compat::ExecutableDir());
-void Load(Settings& settings, char* csdNumber, std::size_t csdSize, const std::string& dir = compat::ExecutableDir());
-
-// Writes every value the program keeps, file by file. The first write the
-// platform refuses is reported once ("Unable to write to <path>") and ends the
-// save: what was written before stays, nothing after it is tried. Returns
-// whether everything was written.
-bool Save(const Settings& settings, void* owner = nullptr, const std::string& dir = compat::ExecutableDir());
 
 }  // namespace config
