@@ -35,7 +35,9 @@ public:
     // own. An open port is closed first. True when the port is open.
     bool Open(bool showMessages, bool startReader);
     // Stops the reading thread (waking it, never killing it) and closes the
-    // port. Harmless when closed.
+    // port. Harmless when closed. Called from inside the receive callback it
+    // only ends the deliveries; the next Close, Open or the destructor on the
+    // owner's thread releases the port.
     void Close();
     // Writes all `length` bytes; false when the port is closed or the write
     // fails or stalls for more than about two seconds.

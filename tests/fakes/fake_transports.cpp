@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -18,18 +19,19 @@ namespace fakes {
 namespace {
 
 struct Pending {
-    std::uint64_t due;
-    std::uint64_t order;  // keeps deliveries due at the same moment in order
     bool fromThread;
     std::function<void()> action;
 };
+// Due time, then the order of scheduling for deliveries due at one moment.
+using PendingKey = std::pair<std::uint64_t, std::uint64_t>;
 
 struct State {
     std::mutex lock;
     std::vector<TimedCall> calls;
+    std::vector<std::string> constructions;
     Answers answers;
     std::vector<Reply> replies;
-    std::vector<Pending> pending;
+    std::map<PendingKey, Pending> pending;
     std::uint64_t now = 0;
     std::uint64_t order = 0;
     tMessageBoxHandler messageBoxHandler = nullptr;
@@ -52,6 +54,13 @@ void Record(const std::string& text) {
     s.calls.push_back({s.now, text});
 }
 
+void RecordConstruction(const std::string& text) {
+    Record(text);
+    State& s = Shared();
+    std::lock_guard<std::mutex> hold(s.lock);
+    s.constructions.push_back(text);
+}
+
 std::string Flags(std::initializer_list<bool> flags) {
     std::string text;
     for (bool flag : flags) text += std::string(text.empty() ? "" : ",") + (flag ? "1" : "0");
@@ -70,7 +79,7 @@ Answers CopyAnswers() {
 
 void Schedule(std::uint64_t due, bool fromThread, std::function<void()> action) {
     State& s = Shared();
-    s.pending.push_back({due, s.order++, fromThread, std::move(action)});
+    s.pending.emplace(PendingKey{due, s.order++}, Pending{fromThread, std::move(action)});
 }
 
 // A send of a fake: the first script that matches answers it.
@@ -104,6 +113,12 @@ std::vector<TimedCall> TimedCalls() {
     State& s = Shared();
     std::lock_guard<std::mutex> hold(s.lock);
     return s.calls;
+}
+
+std::vector<std::string> ConstructionOrder() {
+    State& s = Shared();
+    std::lock_guard<std::mutex> hold(s.lock);
+    return s.constructions;
 }
 
 void ClearCalls() {
@@ -196,16 +211,14 @@ void VirtualClock::Sleep(unsigned ms, bool alertable) {
         Pending next;
         {
             std::lock_guard<std::mutex> hold(s.lock);
-            auto due = std::min_element(s.pending.begin(), s.pending.end(), [](const Pending& a, const Pending& b) {
-                return a.due != b.due ? a.due < b.due : a.order < b.order;
-            });
-            if (due == s.pending.end() || due->due > until) {
+            auto first = s.pending.begin();
+            if (first == s.pending.end() || first->first.first > until) {
                 s.now = until;
                 return;
             }
-            next = std::move(*due);
-            s.pending.erase(due);
-            s.now = std::max(s.now, next.due);
+            next = std::move(first->second);
+            s.now = std::max(s.now, first->first.first);
+            s.pending.erase(first);
         }
         if (next.fromThread)
             std::thread(next.action).join();
@@ -256,7 +269,7 @@ tMessageBoxHandler SwapHandler(tMessageBoxHandler handler) {
 }  // namespace
 
 cCOM::cCOM(const char* iniFile) {
-    fakes::Record(std::string("COM.ctor(") + iniFile + ")");
+    fakes::RecordConstruction(std::string("COM.ctor(") + iniFile + ")");
     std::lock_guard<std::mutex> hold(Shared().lock);
     Shared().com = this;
 }
@@ -286,7 +299,7 @@ std::atomic<std::uint8_t> cFTD::DevicesCount{0};
 std::atomic<std::uint8_t> cFTD::DriverInstalling{0};
 
 cFTD::cFTD(const char* iniFile) {
-    fakes::Record(std::string("FTD.ctor(") + iniFile + ")");
+    fakes::RecordConstruction(std::string("FTD.ctor(") + iniFile + ")");
     std::lock_guard<std::mutex> hold(Shared().lock);
     Shared().ftd = this;
 }
@@ -326,7 +339,7 @@ void cFTD::DriverInstall(void*) { fakes::Record("FTD.DriverInstall()"); }
 tMessageBoxHandler cFTD::SetMessageBoxHandler(tMessageBoxHandler handler) { return SwapHandler(handler); }
 
 cGSM::cGSM(const char* iniFile) {
-    fakes::Record(std::string("GSM.ctor(") + iniFile + ")");
+    fakes::RecordConstruction(std::string("GSM.ctor(") + iniFile + ")");
     std::lock_guard<std::mutex> hold(Shared().lock);
     Shared().gsm = this;
 }
@@ -373,7 +386,7 @@ bool cGSM::SMS_DEL_ALL(bool showResult) {
 tMessageBoxHandler cGSM::SetMessageBoxHandler(tMessageBoxHandler handler) { return SwapHandler(handler); }
 
 cRFM::cRFM(const char* iniFile) {
-    fakes::Record(std::string("RFM.ctor(") + iniFile + ")");
+    fakes::RecordConstruction(std::string("RFM.ctor(") + iniFile + ")");
     std::lock_guard<std::mutex> hold(Shared().lock);
     Shared().rfm = this;
 }
@@ -403,7 +416,7 @@ cRavlo* cRavlo::pObjects[255] = {};
 std::uint8_t cRavlo::ObjectsC = 0;
 
 cRavlo::cRavlo(const char* iniFile) {
-    fakes::Record(std::string("TCP.ctor(") + iniFile + ")");
+    fakes::RecordConstruction(std::string("TCP.ctor(") + iniFile + ")");
     std::snprintf(IniFile, sizeof IniFile, "%s", iniFile);
     std::lock_guard<std::mutex> hold(Shared().lock);
     Shared().tcp = this;

@@ -38,6 +38,9 @@ struct TimedCall {
 };
 std::vector<TimedCall> TimedCalls();
 void ClearCalls();
+// The constructor calls of the fake objects since the program started (kept
+// by Reset and ClearCalls).
+std::vector<std::string> ConstructionOrder();
 
 // What the fakes answer; Reset restores these defaults.
 struct Answers {

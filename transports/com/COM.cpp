@@ -17,9 +17,7 @@ using transports::SerialPort;
 struct cCOM::Impl {
     explicit Impl(const char* iniFile) : settings(iniFile) {}
     transports::SettingsFile settings;
-    // Shared with the reading thread, so that a Close from inside the receive
-    // callback cannot pull the port from under the thread that runs it.
-    std::shared_ptr<SerialPort> port;
+    std::unique_ptr<SerialPort> port;
     std::thread reader;
 };
 
@@ -72,12 +70,16 @@ std::string FailureText(OpenFailure failure, const std::string& name, int system
     }
 }
 
+// The port whose blocks the current thread is delivering, if any.
+thread_local const cCOM* deliveringFor = nullptr;
+
 // The reading thread: every block goes to the host's callback until the port
 // is woken for closing or fails.
-void DeliverBlocks(cCOM& com, std::shared_ptr<SerialPort> port) {
+void DeliverBlocks(cCOM& com, SerialPort& port) {
+    deliveringFor = &com;
     char block[kBlockSize + 1];
     for (;;) {
-        long count = port->Read(block, kBlockSize);
+        long count = port.Read(block, kBlockSize);
         if (count <= 0) return;
         block[count] = '\0';
         com.RecvC += static_cast<std::uint32_t>(count);
@@ -126,37 +128,33 @@ bool cCOM::Open(bool showMessages, bool startReader) {
     const LineSettings line{BaudRate, DataBits, StopBits, Parity, FlowControl};
     OpenFailure failure = OpenFailure::NotFound;
     int systemError = 0;
-    std::shared_ptr<SerialPort> port;
-    if (!device.empty()) port = SerialPort::Open(device, line, failure, systemError);
-    if (!port) {
+    if (!device.empty()) impl_->port = SerialPort::Open(device, line, failure, systemError);
+    if (!impl_->port) {
         if (showMessages) transports::ReportError(hWnd, FailureText(failure, name, systemError));
         return false;
     }
     RecvC = 0;
+    hDevice = impl_->port->Handle();
     if (startReader) {
         try {
-            impl_->reader = std::thread(DeliverBlocks, std::ref(*this), port);
+            impl_->reader = std::thread(DeliverBlocks, std::ref(*this), std::ref(*impl_->port));
         } catch (const std::system_error&) {
+            Close();
             if (showMessages) transports::ReportError(hWnd, "Не удается начать чтение COM порта " + name);
             return false;
         }
     }
-    impl_->port = std::move(port);
-    hDevice = impl_->port->Handle();
     return true;
 }
 
 void cCOM::Close() {
     if (!impl_->port) return;
     impl_->port->Wake();
-    if (impl_->reader.joinable()) {
-        // From inside the receive callback the thread cannot wait for itself;
-        // it ends on its own once the callback returns.
-        if (impl_->reader.get_id() == std::this_thread::get_id())
-            impl_->reader.detach();
-        else
-            impl_->reader.join();
-    }
+    // Inside the receive callback the reading thread cannot wait for itself:
+    // it ends once the callback returns, and the owner's next Close releases
+    // the port.
+    if (deliveringFor == this) return;
+    if (impl_->reader.joinable()) impl_->reader.join();
     impl_->port.reset();
     hDevice = nullptr;
 }

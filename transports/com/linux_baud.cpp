@@ -1,5 +1,6 @@
 // Baud rates without a termios constant, through the kernel's termios2. Kept
 // apart because <asm/termbits.h> and <termios.h> cannot share a file.
+#include <asm/ioctls.h>
 #include <asm/termbits.h>
 #include <cstdint>
 
