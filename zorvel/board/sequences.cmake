@@ -6,3 +6,4 @@ target_link_libraries(zorvel_sequences PUBLIC zorvel_protocol zorvel_compat)
 if(NOT EXISTS ${CMAKE_CURRENT_LIST_DIR}/link.h)
   target_include_directories(zorvel_sequences PUBLIC ${PROJECT_SOURCE_DIR}/tests/unit/sequences_link_contract)
 endif()
+
