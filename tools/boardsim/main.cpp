@@ -10,6 +10,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "devices.h"
 #include "server.h"
 #include "simulated_board.h"
 
@@ -85,6 +86,9 @@ int main(int argc, char** argv) {
     faultGroup->add_option("--omit", omitted, "leave this line out of the status reply (repeatable)")
         ->check(CLI::IsMember({"soft", "time", "date", "mode", "interval", "hours", "brightness"}));
 
+    boardsim::DeviceOptions devices;
+    boardsim::AddDeviceOptions(app, devices);
+
     CLI11_PARSE(app, argc, argv);
 
     if (tcpPort < 0 && ptyLink.empty()) {
@@ -127,6 +131,7 @@ int main(int argc, char** argv) {
 
     boardsim::SimulatedBoard board(state, faults, [] { return std::time(nullptr); });
     boardsim::Server server(board, timing, log.get(), stateFile);
+    server.SetDeviceFactory(boardsim::MakeDeviceFactory(devices));
     std::string error;
     if (tcpPort >= 0) {
         int port = server.ListenTcp(bindAddress, tcpPort, error);

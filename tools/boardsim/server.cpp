@@ -109,6 +109,22 @@ std::string Escape(const std::string& text) {
     return out;
 }
 
+// A device's view of its channel.
+class Server::ChannelPort final : public DevicePort {
+public:
+    ChannelPort(Server& server, int id) : server_(server), id_(id) {}
+    void Send(const std::string& bytes) override { server_.Schedule(id_, bytes, Timing{}); }
+    std::string AskBoard(const std::string& command) override { return server_.BoardAnswer(id_, command); }
+    void SendAnswer(const std::string& answer) override { server_.Schedule(id_, answer, server_.timing_); }
+    void Log(const std::string& received, const std::string& answered) override {
+        server_.Log(server_.channels_.at(id_), received, answered);
+    }
+
+private:
+    Server& server_;
+    int id_;
+};
+
 Server::Server(SimulatedBoard& board, Timing timing, std::FILE* log, std::string stateFile)
     : board_(board), timing_(timing), log_(log), stateFile_(std::move(stateFile)) {}
 
@@ -162,7 +178,9 @@ std::string Server::OpenPty(const std::string& link, std::string& error) {
     channel.fd = std::move(master);
     channel.name = "pty";
     channel.isPty = true;
-    channels_.emplace(nextId_++, std::move(channel));
+    int id = nextId_++;
+    channels_.emplace(id, std::move(channel));
+    AttachDevice(id);
     return slavePath;
 }
 
@@ -202,6 +220,7 @@ int Server::Run() {
             if (ids[i] == kListenerId) Accept();
             else Read(ids[i]);
         }
+        TickDevices();
         SendDue();
     }
 }
@@ -217,7 +236,9 @@ void Server::Accept() {
         Channel channel;
         channel.fd = std::move(fd);
         channel.name = "tcp " + std::string(address) + ":" + std::to_string(ntohs(peer.sin_port));
-        channels_.emplace(nextId_++, std::move(channel));
+        int id = nextId_++;
+        channels_.emplace(id, std::move(channel));
+        AttachDevice(id);
     }
 }
 
@@ -230,6 +251,10 @@ void Server::Read(int id) {
     if (n <= 0) {
         // A TCP client went away. (The pty never ends: we hold its other side.)
         if (!it->second.isPty) Drop(id);
+        return;
+    }
+    if (it->second.device) {
+        it->second.device->Receive(std::string(buffer, static_cast<std::size_t>(n)), std::chrono::steady_clock::now());
         return;
     }
     it->second.input.append(buffer, static_cast<std::size_t>(n));
@@ -250,23 +275,40 @@ void Server::Read(int id) {
 }
 
 void Server::Command(int id, const std::string& command) {
-    std::string answer = board_.Handle(command);
-    const Channel& channel = channels_.at(id);
-    Log(channel, command, answer);
-    if (CommandName(command) != "status" && answer.find("Ok\r") != std::string::npos) WriteState();
-    if (!answer.empty()) Schedule(id, answer);
+    std::string answer = BoardAnswer(id, command);
+    if (!answer.empty()) Schedule(id, answer, timing_);
 }
 
-void Server::Schedule(int id, const std::string& answer) {
+std::string Server::BoardAnswer(int id, const std::string& command) {
+    std::string answer = board_.Handle(command);
+    Log(channels_.at(id), command, answer);
+    if (CommandName(command) != "status" && answer.find("Ok\r") != std::string::npos) WriteState();
+    return answer;
+}
+
+void Server::Schedule(int id, const std::string& answer, const Timing& timing) {
     Channel& channel = channels_.at(id);
-    Instant at = std::max(std::chrono::steady_clock::now() + std::chrono::milliseconds(timing_.DelayMs),
+    Instant at = std::max(std::chrono::steady_clock::now() + std::chrono::milliseconds(timing.DelayMs),
                           channel.busyUntil);
-    std::size_t chunk = timing_.ChunkBytes == 0 ? answer.size() : timing_.ChunkBytes;
+    std::size_t chunk = timing.ChunkBytes == 0 ? answer.size() : timing.ChunkBytes;
     for (std::size_t offset = 0; offset < answer.size(); offset += chunk) {
         outputs_.emplace(at, Output{id, answer.substr(offset, chunk)});
-        at += std::chrono::milliseconds(timing_.ChunkPauseMs);
+        at += std::chrono::milliseconds(timing.ChunkPauseMs);
     }
     channel.busyUntil = at;
+}
+
+void Server::AttachDevice(int id) {
+    if (!deviceFactory_) return;
+    Channel& channel = channels_.at(id);
+    channel.port = std::make_unique<ChannelPort>(*this, id);
+    channel.device = deviceFactory_(*channel.port);
+}
+
+void Server::TickDevices() {
+    Instant now = std::chrono::steady_clock::now();
+    for (auto& [id, channel] : channels_)
+        if (channel.device && channel.device->NextDue() <= now) channel.device->Tick(now);
 }
 
 void Server::SendDue() {
@@ -286,9 +328,11 @@ void Server::SendDue() {
 }
 
 int Server::NextTimeoutMs() const {
-    if (outputs_.empty()) return -1;
-    auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(outputs_.begin()->first -
-                                                                      std::chrono::steady_clock::now());
+    Instant due = outputs_.empty() ? Instant::max() : outputs_.begin()->first;
+    for (const auto& [id, channel] : channels_)
+        if (channel.device) due = std::min(due, channel.device->NextDue());
+    if (due == Instant::max()) return -1;
+    auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(due - std::chrono::steady_clock::now());
     return static_cast<int>(std::max<long long>(0, wait.count() + 1));
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "device.h"
 #include "simulated_board.h"
 
 namespace boardsim {
@@ -50,6 +51,10 @@ public:
     // side a client opens; returns that side's path or "" on failure.
     std::string OpenPty(const std::string& link, std::string& error);
 
+    // Every channel opened after this gets a device of its own between the
+    // client and the board (the GSM modem, the radio module).
+    void SetDeviceFactory(DeviceFactory factory) { deviceFactory_ = std::move(factory); }
+
     // Serves until SIGINT or SIGTERM; returns the exit status.
     int Run();
 
@@ -61,7 +66,10 @@ private:
         std::string input;  // bytes of the command line not yet ended by CR
         Instant busyUntil{};
         bool isPty = false;
+        std::unique_ptr<DevicePort> port;  // the device's way back to the channel
+        std::unique_ptr<Device> device;
     };
+    class ChannelPort;
     struct Output {
         int channel;
         std::string bytes;
@@ -70,7 +78,10 @@ private:
     void Accept();
     void Read(int id);
     void Command(int id, const std::string& command);
-    void Schedule(int id, const std::string& answer);
+    std::string BoardAnswer(int id, const std::string& command);
+    void Schedule(int id, const std::string& answer, const Timing& timing);
+    void AttachDevice(int id);
+    void TickDevices();
     void SendDue();
     int NextTimeoutMs() const;
     void Drop(int id);
@@ -87,6 +98,7 @@ private:
     std::map<int, Channel> channels_;
     int nextId_ = 1;
     std::multimap<Instant, Output> outputs_;
+    DeviceFactory deviceFactory_;
 };
 
 // "\r", "\n", "\t", "\\" and "\xHH" decoded; everything else kept.
