@@ -26,9 +26,17 @@ public:
     cRFM(const cRFM&) = delete;
     cRFM& operator=(const cRFM&) = delete;
 
-    // showMessages: report a failure in a message box.
-    bool Open(bool showMessages, bool configure, bool startReader);
+    // Opens the adapter (pFTD_Open), puts the module in configuration mode
+    // by its control pin (pFTD_SetBitMode, checked with pFTD_GetBitMode),
+    // writes the radio settings below, checks the module's confirmation and
+    // puts it back in transparent mode. configureOnly: close again after
+    // configuring. startReader: hand the board's bytes to pRecvCallback.
+    // showMessages: report a failure in a message box. The frames and the
+    // pin are described in transports/rfm/radio_frames.h and radio.h.
+    bool Open(bool showMessages, bool configureOnly, bool startReader);
+    // Lets the control pin go and closes the adapter.
     void Close();
+    // In transparent mode: the bytes go over the air to the board.
     bool Send(char* data, int length);
     // Every block the USB adapter received while the radio is selected; the
     // board's reply is handed on through pRecvCallback.
@@ -37,11 +45,13 @@ public:
     void* hWnd = nullptr;
     void** pFTD_hDevice = nullptr;      // the adapter's hDevice
 
-    // Radio settings (persisted).
+    // Radio settings (persisted), written to the module on every Open.
     std::int32_t Freq = 430000 + 26 * 200;  // kHz, 430000 + 200 x channel index (0..34)
     std::uint8_t DRfsk = 3;             // air data rate index ("10")
     std::uint8_t Pout = 7;              // output power index
-    std::uint8_t DRin = 3;              // UART rate index ("9600")
+    // UART rate index ("9600") of the module in transparent mode: it must
+    // match the USB adapter's own rate (FTD.ini).
+    std::uint8_t DRin = 3;
     std::uint8_t Parity = 0;            // None, Even, Odd
     std::uint8_t Tw = 5;                // wake time index ("1")
 

@@ -1,4 +1,4 @@
-// Test support for the GSM modem driver: a virtual clock for its waits, the
+// Test support for the GSM modem driver: the virtual clock for its waits, the
 // indicators as plain atomics, and a scripted modem that answers each command
 // the moment it is written.
 #pragma once
@@ -15,30 +15,13 @@
 #include "transports/common/clock.h"
 #include "transports/gsm/dialogue.h"
 #include "transports/gsm/session.h"
+#include "virtual_clock.h"
 
 namespace gsmtest {
 
 using gsm::Ms;
 
-// Time passes only while someone waits: a wait jumps to its deadline, or to
-// the next moment `nextDue` names, where `runDue` is called first.
-class VirtualClock final : public transports::Clock {
-public:
-    Ms Now() override { return now_; }
-    void WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable&, Ms deadline) override {
-        lock.unlock();
-        Ms due = nextDue ? nextDue() : deadline;
-        now_ = std::max(now_, std::min(due, deadline));
-        if (runDue) runDue(now_);
-        lock.lock();
-    }
-
-    std::function<Ms()> nextDue;
-    std::function<void(Ms)> runDue;
-
-private:
-    Ms now_ = 0;
-};
+using VirtualClock = testclock::VirtualClock;
 
 struct IndicatorStore {
     std::atomic<std::uint8_t> CSQ{0}, Busy{0}, ModemOn{1}, NetworkFound{0}, CSQ_Gate1{0}, CSQ_Gate2{0},

@@ -74,6 +74,15 @@ void Modem::Work() {
     Ms nextReport = workerClock_.Now();
     std::unique_lock<std::mutex> lock(lock_);
     while (!stopping_) {
+        // Requests need the modem up, so a pending start comes first.
+        if (bringUp_) {
+            bringUp_ = false;
+            lock.unlock();
+            BringUp();
+            lock.lock();
+            nextReport = workerClock_.Now() + timings_.Poll;
+            continue;
+        }
         if (!jobs_.empty()) {
             Job* job = jobs_.front();
             jobs_.pop_front();
@@ -84,14 +93,6 @@ void Modem::Work() {
             lock.lock();
             job->Done = true;
             wake_.notify_all();
-            continue;
-        }
-        if (bringUp_) {
-            bringUp_ = false;
-            lock.unlock();
-            BringUp();
-            lock.lock();
-            nextReport = workerClock_.Now() + timings_.Poll;
             continue;
         }
         if (workerClock_.Now() >= nextReport) {
