@@ -210,6 +210,7 @@ void JoinThread(RavloThread thread) {
 }
 
 void DetachThread(RavloThread thread) {
+    if (!thread) return;
 #ifdef _WIN32
     CloseHandle(thread);
 #else
@@ -328,32 +329,36 @@ bool Resolve(const char* name, sockaddr_in& address, char (&hostName)[256]) {
 
 // ---- ending a connection ---------------------------------------------------
 //
-// Whoever takes a thread handle out of the object (under csLog) owns it and
-// releases it; whoever takes the socket closes it, but only after joining the
-// threads that may still use it. So each handle and the socket are released
-// exactly once however the host's Close and the reading thread's own end meet.
+// Whoever takes a thread handle out of the object (under csLog, or by the
+// thread's own compare-and-swap at its very end) owns it and releases it;
+// whoever takes the socket closes it, but only after joining the threads that
+// may still use it. So each handle and the socket are released exactly once
+// however the host's Close and the reading thread's own end meet.
 
 struct Takeover {
     RavloThread reader{};
     RavloThread connector{};
     RavloSocket socket = 0;
-    bool readerIsCaller = false;
 };
 
 Takeover TakeOver(cRavlo& ravlo) {
     Takeover taken;
     {
         LockGuard lock(ravlo.csLog);
-        taken.readerIsCaller = ravlo.ThreadReadID.load() == CurrentThreadId();
-        taken.reader = ravlo.hThreadRead.exchange(RavloThread());
-        ravlo.ThreadReadID = 0;
+        // Closed from the host's callback: the reading thread cannot wait for
+        // itself. It keeps its handle, finds the socket gone once the callback
+        // returns, and releases the handle as the last thing it does.
+        if (ravlo.ThreadReadID.load() != CurrentThreadId()) {
+            taken.reader = ravlo.hThreadRead.exchange(RavloThread());
+            ravlo.ThreadReadID = 0;
+        }
         taken.connector = ravlo.hThreadConnect.exchange(RavloThread());
         ravlo.ThreadConnectID = 0;
         taken.socket = ravlo.Socket.exchange(0);
     }
     // Unblock the workers: they find they no longer own the connection and end.
 #ifdef _WIN32
-    if (taken.reader && !taken.readerIsCaller) QueueUserAPC(WakeUp, taken.reader, 0);
+    if (taken.reader) QueueUserAPC(WakeUp, taken.reader, 0);
     if (taken.connector) QueueUserAPC(WakeUp, taken.connector, 0);
 #else
     if (taken.socket) shutdown(taken.socket, SHUT_RDWR);
@@ -362,13 +367,7 @@ Takeover TakeOver(cRavlo& ravlo) {
 }
 
 void Finish(const Takeover& taken) {
-    if (taken.reader) {
-        // Closed from the host's callback: the reading thread cannot wait for itself.
-        if (taken.readerIsCaller)
-            DetachThread(taken.reader);
-        else
-            JoinThread(taken.reader);
-    }
+    if (taken.reader) JoinThread(taken.reader);
     if (taken.connector) JoinThread(taken.connector);
     CloseSocket(taken.socket);
 }
@@ -768,16 +767,20 @@ bool cRavlo::Open(bool showMessages, bool startReader) {
         std::snprintf(line, sizeof line, "Connected to %s", address);
         LogAdd(line);
         bool started;
+        RavloThread previous{};
         {
             LockGuard lock(csLog);
             RavloThread reader{};
             std::uint32_t id = 0;
             started = StartThread(&cRavlo::ThreadProcRead, this, reader, id);
             if (started) {
-                hThreadRead = reader;
+                // Only a reopen from inside the host's callback finds a handle
+                // here: the calling reading thread's own, which then just ends.
+                previous = hThreadRead.exchange(reader);
                 ThreadReadID = id;
             }
         }
+        DetachThread(previous);
         if (!started) {
             Close();
             if (showMessages) ShowError(hWnd, kAborted, kCaptionTcp);
@@ -894,18 +897,21 @@ RavloThreadResult RAVLO_THREAD_CALL cRavlo::ThreadProcRead(void* object) {
     cRavlo& self = *static_cast<cRavlo*>(object);
     const std::uint32_t me = CurrentThreadId();
     RavloSocket s;
+    RavloThread ownHandle{};
     {
         LockGuard lock(self.csLog);
 #ifndef _WIN32
         if (pthread_equal(self.hThreadRead.load(), pthread_self())) self.ThreadReadID = me;
 #endif
+        if (self.ThreadReadID.load() == me) ownHandle = self.hThreadRead.load();
         s = self.Socket.load();
     }
-    auto owns = [&self, me, s] { return s != 0 && self.ThreadReadID.load() == me; };
+    auto owns = [&self, me, s] { return s != 0 && self.Socket.load() == s && self.ThreadReadID.load() == me; };
 
     char block[kBlockLimit + 2];
     Receiver receiver;
     bool stoppedByHost = false;
+    bool failed = false;
     try {
         for (;;) {
             if (!owns()) {
@@ -932,10 +938,9 @@ RavloThreadResult RAVLO_THREAD_CALL cRavlo::ThreadProcRead(void* object) {
             if (self.RecvC != 0 && self.pRecvCallback) self.pRecvCallback(block, static_cast<int>(count));
         }
     } catch (...) {
+        failed = true;
         self.LogAdd("Exception in ThreadProcRead");
-        // Released first, so the host is never kept waiting behind the message box.
-        self.Close();
-        ShowError(nullptr, "Exception in ThreadProcRead", kCaptionLibrary);
+        self.Close();  // on this thread: releases all but this thread itself
     }
 
     if (!stoppedByHost) {
@@ -945,16 +950,21 @@ RavloThreadResult RAVLO_THREAD_CALL cRavlo::ThreadProcRead(void* object) {
         self.LogAdd(line);
     }
 
-    // Ended on its own: the connection is this thread's to close. Its handle
-    // stays for the next Close or Open, which joins it.
     RavloSocket own = 0;
     {
         LockGuard lock(self.csLog);
         if (self.ThreadReadID.load() == me) {
             self.ThreadReadID = 0;
-            own = self.Socket.exchange(0);
+            RavloSocket expected = s;
+            if (self.Socket.compare_exchange_strong(expected, 0)) own = s;
         }
     }
     CloseSocket(own);
+    // The last touch of the object: give up our own handle, unless a Close has
+    // already taken it and is waiting for this thread to end.
+    if (ownHandle && self.hThreadRead.compare_exchange_strong(ownHandle, RavloThread())) DetachThread(ownHandle);
+
+    // Shown last, so that nobody waits for this thread behind the message box.
+    if (failed) ShowError(nullptr, "Exception in ThreadProcRead", kCaptionLibrary);
     return 0;
 }
