@@ -520,9 +520,12 @@ public:
         }
 #else
         // No window messages natively. The socket turns writable when the
-        // connect ends; the connecting thread records the outcome just after.
+        // connect ends, and the connecting thread records the outcome just
+        // after; it also reads as ready (hung up) before that thread has
+        // started the connect. Either way the wait is short.
         pollfd watch{socket_, POLLOUT, 0};
-        if (poll(&watch, 1, static_cast<int>(kWaitRoundMs)) != 0 && connectState.load() == 2) SleepMs(1);
+        if (poll(&watch, 1, static_cast<int>(kWaitRoundMs)) != 0 && connectState.load() == 2)
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
 #endif
     }
 

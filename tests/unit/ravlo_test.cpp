@@ -586,15 +586,22 @@ TEST_F(RavloTest, CloseAndSendOnANeverOpenedObject) {
 TEST_F(RavloTest, ABlockThatWouldPassTheBufferEndStartsTheAccumulationAnew) {
     loopback::Listener server;
     tcp->Port = server.Port();
+    // The count is forced from inside the callback, on the reading thread, as a host would.
+    std::atomic<std::uint32_t> stale{0};
+    recorder.onBlock = [&] {
+        if (std::uint32_t forced = stale.exchange(0)) tcp->RecvC = forced;
+    };
     ASSERT_TRUE(tcp->Open(true, true));
     loopback::Peer board = server.Accept();
     const std::string data(1000, 'd');
-    for (std::uint32_t stale : {65000u, 0xFFFFFFF0u}) {
-        SCOPED_TRACE(stale);
-        tcp->RecvC = stale;  // before any block arrives, so no race with the reader
+    for (std::uint32_t forced : {65000u, 0xFFFFFFF0u}) {
+        SCOPED_TRACE(forced);
+        stale = forced;
         std::size_t before = Received().size();
+        board.Send("m");
+        ASSERT_TRUE(WaitReceived(before + 1));
         board.Send(data);
-        ASSERT_TRUE(WaitReceived(before + data.size()));
+        ASSERT_TRUE(WaitReceived(before + 1 + data.size()));
         EXPECT_EQ(tcp->RecvC, data.size());
         EXPECT_EQ(std::string(tcp->RecvBuf, tcp->RecvC + 1), data + '\0');
     }
