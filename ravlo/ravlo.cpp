@@ -594,6 +594,80 @@ private:
 #endif
 };
 
+// ---- the steps of Open -------------------------------------------------------
+
+void StartWinsock(cRavlo& ravlo, bool showMessages) {
+#ifdef _WIN32
+    if (g_winsockStarted.load()) return;
+    WSADATA data;
+    int error = WSAStartup(MAKEWORD(2, 2), &data);
+    if (error == 0) {
+        g_winsockStarted = true;
+        return;
+    }
+    char line[160];
+    std::snprintf(line, sizeof line, "WSAStart error %s", ErrorText(static_cast<std::uint32_t>(error)).text);
+    Report(ravlo, showMessages, line);  // and go on: the next Open tries again
+#else
+    (void)ravlo, (void)showMessages;
+#endif
+}
+
+// A dotted address as it stands, else the first address of the named host.
+bool FillAddress(cRavlo& ravlo, const char* address) {
+    ravlo.Addr = sockaddr_in();
+    ravlo.Addr.sin_family = AF_INET;
+    ravlo.Addr.sin_port = htons(ravlo.Port);
+    ravlo.HostName[0] = '\0';
+    unsigned long dotted = inet_addr(address);
+    if (dotted == INADDR_NONE) return Resolve(address, ravlo.Addr, ravlo.HostName);
+    ravlo.Addr.sin_addr.s_addr = static_cast<decltype(ravlo.Addr.sin_addr.s_addr)>(dotted);
+    return true;
+}
+
+// Starts the connecting thread and waits for its outcome (ConnectState 1 or
+// 0), then joins it. False when the wait was aborted: the thread or the
+// socket was taken away while ConnectState still read 2.
+bool AwaitConnectingThread(cRavlo& ravlo, RavloSocket s) {
+    ravlo.ConnectState = 2;
+    ConnectWaiter waiter(s);
+    {
+        LockGuard lock(ravlo.csLog);
+        RavloThread connector{};
+        std::uint32_t id = 0;
+        if (StartThread(&cRavlo::ThreadProcConnect, &ravlo, connector, id)) {
+            ravlo.hThreadConnect = connector;
+            ravlo.ThreadConnectID = id;
+            waiter.Watch(connector);
+        }
+    }
+    while (ravlo.ConnectState.load() == 2) {
+        if ((!ravlo.hThreadConnect.load() || !ravlo.Socket.load()) && ravlo.ConnectState.load() == 2) return false;
+        waiter.Round(ravlo.ConnectState);
+    }
+    ReapConnector(ravlo);
+    return true;
+}
+
+bool StartReader(cRavlo& ravlo) {
+    bool started;
+    RavloThread previous{};
+    {
+        LockGuard lock(ravlo.csLog);
+        RavloThread reader{};
+        std::uint32_t id = 0;
+        started = StartThread(&cRavlo::ThreadProcRead, &ravlo, reader, id);
+        if (started) {
+            // Only a reopen from inside the host's callback finds a handle
+            // here: the calling reading thread's own, which then just ends.
+            previous = ravlo.hThreadRead.exchange(reader);
+            ravlo.ThreadReadID = id;
+        }
+    }
+    DetachThread(previous);
+    return started;
+}
+
 }  // namespace
 
 // ---- the exported functions --------------------------------------------------
@@ -683,20 +757,7 @@ bool cRavlo::Open(bool showMessages, bool startReader) {
     } else {
         StopAll(*this);  // a reading thread that ended on its own is joined here
     }
-
-#ifdef _WIN32
-    if (!g_winsockStarted.load()) {
-        WSADATA data;
-        int error = WSAStartup(MAKEWORD(2, 2), &data);
-        if (error == 0) {
-            g_winsockStarted = true;
-        } else {
-            char line[160];
-            std::snprintf(line, sizeof line, "WSAStart error %s", ErrorText(static_cast<std::uint32_t>(error)).text);
-            Report(*this, showMessages, line);
-        }
-    }
-#endif
+    StartWinsock(*this, showMessages);
 
     RavloSocket s = NewSocket();
     if (SocketFailed(s)) {
@@ -709,16 +770,9 @@ bool cRavlo::Open(bool showMessages, bool startReader) {
     }
     Socket = s;
 
-    Addr = sockaddr_in();
-    Addr.sin_family = AF_INET;
-    Addr.sin_port = htons(Port);
-    HostName[0] = '\0';
     char address[sizeof IPv4];
     std::snprintf(address, sizeof address, "%.*s", static_cast<int>(strnlen(IPv4, sizeof IPv4)), IPv4);
-    unsigned long dotted = inet_addr(address);
-    if (dotted != INADDR_NONE) {
-        Addr.sin_addr.s_addr = static_cast<decltype(Addr.sin_addr.s_addr)>(dotted);
-    } else if (!Resolve(address, Addr, HostName)) {
+    if (!FillAddress(*this, address)) {
         char line[64];
         std::snprintf(line, sizeof line, "Invalid adress %s", address);
         Report(*this, showMessages, line);
@@ -726,30 +780,13 @@ bool cRavlo::Open(bool showMessages, bool startReader) {
         return false;
     }
 
-    ConnectState = 2;
-    {
-        ConnectWaiter waiter(s);
-        {
-            LockGuard lock(csLog);
-            RavloThread connector{};
-            std::uint32_t id = 0;
-            if (StartThread(&cRavlo::ThreadProcConnect, this, connector, id)) {
-                hThreadConnect = connector;
-                ThreadConnectID = id;
-                waiter.Watch(connector);
-            }
-        }
-        while (ConnectState.load() == 2) {
-            if ((!hThreadConnect.load() || !Socket.load()) && ConnectState.load() == 2) {
-                Close();
-                if (showMessages) ShowError(hWnd, kAborted, kCaptionTcp);
-                return false;
-            }
-            waiter.Round(ConnectState);
-        }
+    // Closed by the host meanwhile (from a message handler run while waiting, or
+    // from another thread), or the thread could not be started.
+    if (!AwaitConnectingThread(*this, s) || !Socket.load()) {
+        Close();
+        if (showMessages) ShowError(hWnd, kAborted, kCaptionTcp);
+        return false;
     }
-    ReapConnector(*this);
-
     if (ConnectState.load() == 0) {
         ErrorText error(LastError);
         char line[192];
@@ -758,33 +795,12 @@ bool cRavlo::Open(bool showMessages, bool startReader) {
         ReleaseSocket(*this);
         return false;
     }
-    if (!Socket.load()) {
-        // Connected just as a Close from another thread took the socket.
-        Close();
-        if (showMessages) ShowError(hWnd, kAborted, kCaptionTcp);
-        return false;
-    }
     if (startReader) {
         // Logged before the thread starts, so that no "Recv:" line precedes it.
         char line[64];
         std::snprintf(line, sizeof line, "Connected to %s", address);
         LogAdd(line);
-        bool started;
-        RavloThread previous{};
-        {
-            LockGuard lock(csLog);
-            RavloThread reader{};
-            std::uint32_t id = 0;
-            started = StartThread(&cRavlo::ThreadProcRead, this, reader, id);
-            if (started) {
-                // Only a reopen from inside the host's callback finds a handle
-                // here: the calling reading thread's own, which then just ends.
-                previous = hThreadRead.exchange(reader);
-                ThreadReadID = id;
-            }
-        }
-        DetachThread(previous);
-        if (!started) {
+        if (!StartReader(*this)) {
             Close();
             if (showMessages) ShowError(hWnd, kAborted, kCaptionTcp);
             return false;
