@@ -22,3 +22,8 @@ if(WIN32 AND TARGET com_wine_test)
   set_tests_properties(com_pty_peer_stop PROPERTIES FIXTURES_CLEANUP com_pty)
   set_tests_properties(com_wine_test PROPERTIES FIXTURES_REQUIRED com_pty)
 endif()
+
+# The USB, GSM and radio stand-ins: no device, own messages, own settings.
+zorvel_add_test(NAME transports_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/transports_test.cpp
+  LIBS FTD GSM RFM)
