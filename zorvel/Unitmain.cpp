@@ -291,8 +291,8 @@ void TFormMain::FormShow() {
     ToolBarMain.SetImage(tbHelp, 6);
     ToolBarMain.SetImage(tbAbout, 7);
     ToolBarConnect.SetImage(tbInterface, board::Interface >= 0 && board::Interface <= 4 ? board::Interface : I_IMAGENONE);
-    // 4. The configuration.
-    Settings.Load();
+    // 4. The common configuration, the schedule and the controller file.
+    Settings.LoadCommonAndController();
     board::Interface = Settings.Interface;
     // 5. - 7. Pickers, the refresh item, the mode and the interval.
     SetPickersToNow();
@@ -308,6 +308,7 @@ void TFormMain::FormShow() {
     pTCP = &board::TCP;
     pGSM = &board::GSM;
     pRFM = &board::RFM;
+    Settings.LoadSlavesAndChannels(board::GSM.CSD_Number, sizeof board::GSM.CSD_Number);
     if (Forms.Sett)
         for (int i = 0; i < 5; ++i) Forms.Sett->ComboBoxInterface.Add(InterfaceName(i));
     // 9. The interface button.
@@ -359,7 +360,7 @@ void TFormMain::FormActivate() {
 void TFormMain::FormClose() {
     Timer.SetEnabled(false);
     Settings.Interface = board::Interface;
-    Settings.Save();
+    Settings.Save(hwnd);
 }
 
 std::wstring TFormMain::InterfaceName(int i) const {

@@ -2,18 +2,20 @@
 
 #include <windows.h>
 
+#include <cctype>
+
 namespace transports {
 
 namespace {
 
-// A read returns as soon as at least one byte is there, or with nothing after
-// this long; the reader then simply reads again.
-constexpr DWORD kReadIdleMs = 1000;
-// Empty reads that come back much sooner than kReadIdleMs mean the device no
-// longer blocks (Wine reports a pseudo-terminal whose far end closed this way):
-// after a few in a row the port counts as gone instead of spinning.
-constexpr ULONGLONG kEarlyEmptyReadMs = kReadIdleMs / 2;
-constexpr int kEarlyEmptyReadsForHangUp = 3;
+// A read waits for the first byte without limit and completes once the line
+// has been quiet for this long after it, so each burst arrives as one block.
+// (The "return at the first byte" setting, MAXDWORD/MAXDWORD/constant, is not
+// honoured by Wine for overlapped reads: they wait for a full buffer.)
+constexpr DWORD kReadIntervalMs = 10;
+// A read cannot complete empty with those time-outs; a device that keeps
+// doing so no longer blocks (gone, or hung up) and the reader ends.
+constexpr int kEmptyReadsForHangUp = 3;
 
 bool ApplyLine(HANDLE handle, const LineSettings& line) {
     DCB dcb{};
@@ -38,15 +40,22 @@ bool ApplyLine(HANDLE handle, const LineSettings& line) {
     dcb.fErrorChar = dcb.fNull = dcb.fAbortOnError = FALSE;
     if (!SetCommState(handle, &dcb)) return false;
 
-    // MAXDWORD / MAXDWORD / constant: a read completes as soon as any byte is
-    // there, waiting at most the constant for the first one.
+    // Writes have no time-out of their own: Write waits for them itself.
     COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = MAXDWORD;
-    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-    timeouts.ReadTotalTimeoutConstant = kReadIdleMs;
+    timeouts.ReadIntervalTimeout = kReadIntervalMs;
     if (!SetCommTimeouts(handle, &timeouts)) return false;
     PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_TXABORT);
     return true;
+}
+
+// The name of the kernel object that marks `device` as taken. Windows itself
+// refuses a second open of a serial port; Wine does not, so the port is also
+// claimed by name (per session), which keeps two of our programs, or two
+// port objects, from reading one line.
+std::string ClaimName(const std::string& device) {
+    std::string name = "Local\\zorvel-serial-";
+    for (char c : device) name += c == '\\' ? '/' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return name;
 }
 
 OpenFailure FailureOf(DWORD error) {
@@ -89,6 +98,9 @@ std::unique_ptr<SerialPort> SerialPort::Open(const std::string& device, const Li
         systemError = static_cast<int>(error);
         return nullptr;
     };
+    port->claim_ = CreateMutexA(nullptr, FALSE, ClaimName(device).c_str());
+    if (!port->claim_) return fail(OpenFailure::Other, GetLastError());
+    if (GetLastError() == ERROR_ALREADY_EXISTS) return fail(OpenFailure::Busy, ERROR_ACCESS_DENIED);
     // No sharing: a port another program holds answers ERROR_ACCESS_DENIED.
     HANDLE handle = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OVERLAPPED, nullptr);
@@ -103,18 +115,16 @@ std::unique_ptr<SerialPort> SerialPort::Open(const std::string& device, const Li
 }
 
 SerialPort::~SerialPort() {
-    for (void* handle : {handle_, wake_, readDone_, writeDone_})
+    for (void* handle : {handle_, wake_, readDone_, writeDone_, claim_})
         if (handle) CloseHandle(handle);
 }
 
 long SerialPort::Read(char* buffer, std::size_t size) {
-    int earlyEmptyReads = 0;
-    for (;;) {
+    for (int emptyReads = 0; emptyReads < kEmptyReadsForHangUp; ++emptyReads) {
         if (WaitForSingleObject(wake_, 0) == WAIT_OBJECT_0) return 0;
         OVERLAPPED operation{};
         operation.hEvent = readDone_;
         ResetEvent(readDone_);
-        ULONGLONG started = GetTickCount64();
         long got;
         bool stopped = false;
         if (ReadFile(handle_, buffer, static_cast<DWORD>(size), nullptr, &operation)) {
@@ -127,15 +137,9 @@ long SerialPort::Read(char* buffer, std::size_t size) {
         }
         if (stopped) return 0;
         if (got != 0) return got;
-        if (GetTickCount64() - started >= kEarlyEmptyReadMs) {
-            earlyEmptyReads = 0;
-        } else if (++earlyEmptyReads >= kEarlyEmptyReadsForHangUp) {
-            return -1;
-        } else {
-            // Give a slow device a moment before asking again.
-            if (WaitForSingleObject(wake_, 10) == WAIT_OBJECT_0) return 0;
-        }
+        if (WaitForSingleObject(wake_, kReadIntervalMs) == WAIT_OBJECT_0) return 0;
     }
+    return -1;
 }
 
 void SerialPort::Wake() { SetEvent(wake_); }
