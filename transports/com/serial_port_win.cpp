@@ -1,0 +1,162 @@
+#include "serial_port.h"
+
+#include <windows.h>
+
+namespace transports {
+
+namespace {
+
+// A read returns as soon as at least one byte is there, or with nothing after
+// this long; the reader then simply reads again.
+constexpr DWORD kReadIdleMs = 1000;
+// Empty reads that come back much sooner than kReadIdleMs mean the device no
+// longer blocks (Wine reports a pseudo-terminal whose far end closed this way):
+// after a few in a row the port counts as gone instead of spinning.
+constexpr ULONGLONG kEarlyEmptyReadMs = kReadIdleMs / 2;
+constexpr int kEarlyEmptyReadsForHangUp = 3;
+
+bool ApplyLine(HANDLE handle, const LineSettings& line) {
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    if (!GetCommState(handle, &dcb)) return false;
+    dcb.BaudRate = line.baudRate;
+    dcb.ByteSize = line.dataBits;
+    dcb.StopBits = line.stopBits;  // ONESTOPBIT, ONE5STOPBITS, TWOSTOPBITS
+    dcb.Parity = line.parity;      // NOPARITY, ODDPARITY, EVENPARITY, MARKPARITY, SPACEPARITY
+    dcb.fBinary = TRUE;
+    dcb.fParity = line.parity != 0;
+    dcb.fOutxCtsFlow = line.flowControl == 1;
+    dcb.fRtsControl = line.flowControl == 1 ? RTS_CONTROL_HANDSHAKE : RTS_CONTROL_ENABLE;
+    dcb.fOutxDsrFlow = line.flowControl == 2;
+    dcb.fDtrControl = line.flowControl == 2 ? DTR_CONTROL_HANDSHAKE : DTR_CONTROL_ENABLE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fOutX = dcb.fInX = line.flowControl == 3;
+    dcb.XonChar = 0x11;
+    dcb.XoffChar = 0x13;
+    dcb.XonLim = 512;
+    dcb.XoffLim = 512;
+    dcb.fErrorChar = dcb.fNull = dcb.fAbortOnError = FALSE;
+    if (!SetCommState(handle, &dcb)) return false;
+
+    // MAXDWORD / MAXDWORD / constant: a read completes as soon as any byte is
+    // there, waiting at most the constant for the first one.
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
+    timeouts.ReadTotalTimeoutConstant = kReadIdleMs;
+    if (!SetCommTimeouts(handle, &timeouts)) return false;
+    PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_TXABORT);
+    return true;
+}
+
+OpenFailure FailureOf(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND: case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME: case ERROR_BAD_NETPATH:
+            return OpenFailure::NotFound;
+        case ERROR_ACCESS_DENIED: case ERROR_SHARING_VIOLATION:
+            return OpenFailure::Busy;
+        default:
+            return OpenFailure::Other;
+    }
+}
+
+// Waits for an overlapped operation; on `stop` (or after timeoutMs) cancels
+// it. Returns the bytes transferred, or -1 on failure, cancel or time-out.
+long Finish(HANDLE handle, OVERLAPPED& operation, HANDLE stop, DWORD timeoutMs, bool& stopped) {
+    HANDLE waits[2] = {operation.hEvent, stop};
+    DWORD waited = WaitForMultipleObjects(stop ? 2 : 1, waits, FALSE, timeoutMs);
+    DWORD done = 0;
+    if (waited != WAIT_OBJECT_0) {
+        stopped = waited == WAIT_OBJECT_0 + 1;
+        CancelIoEx(handle, &operation);
+        GetOverlappedResult(handle, &operation, &done, TRUE);
+        return -1;
+    }
+    if (!GetOverlappedResult(handle, &operation, &done, FALSE)) return -1;
+    return static_cast<long>(done);
+}
+
+}  // namespace
+
+std::unique_ptr<SerialPort> SerialPort::Open(const std::string& device, const LineSettings& line,
+                                             OpenFailure& failure, int& systemError) {
+    failure = OpenFailure::None;
+    systemError = 0;
+    std::unique_ptr<SerialPort> port(new SerialPort);
+    auto fail = [&](OpenFailure why, DWORD error) {
+        failure = why;
+        systemError = static_cast<int>(error);
+        return nullptr;
+    };
+    // No sharing: a port another program holds answers ERROR_ACCESS_DENIED.
+    HANDLE handle = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OVERLAPPED, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return fail(FailureOf(GetLastError()), GetLastError());
+    port->handle_ = handle;
+    if (!IsValid(line) || !ApplyLine(handle, line)) return fail(OpenFailure::BadSettings, GetLastError());
+    port->wake_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    port->readDone_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    port->writeDone_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!port->wake_ || !port->readDone_ || !port->writeDone_) return fail(OpenFailure::Other, GetLastError());
+    return port;
+}
+
+SerialPort::~SerialPort() {
+    for (void* handle : {handle_, wake_, readDone_, writeDone_})
+        if (handle) CloseHandle(handle);
+}
+
+long SerialPort::Read(char* buffer, std::size_t size) {
+    int earlyEmptyReads = 0;
+    for (;;) {
+        if (WaitForSingleObject(wake_, 0) == WAIT_OBJECT_0) return 0;
+        OVERLAPPED operation{};
+        operation.hEvent = readDone_;
+        ResetEvent(readDone_);
+        ULONGLONG started = GetTickCount64();
+        long got;
+        bool stopped = false;
+        if (ReadFile(handle_, buffer, static_cast<DWORD>(size), nullptr, &operation)) {
+            DWORD done = 0;
+            got = GetOverlappedResult(handle_, &operation, &done, FALSE) ? static_cast<long>(done) : -1;
+        } else if (GetLastError() == ERROR_IO_PENDING) {
+            got = Finish(handle_, operation, wake_, INFINITE, stopped);
+        } else {
+            return -1;
+        }
+        if (stopped) return 0;
+        if (got != 0) return got;
+        if (GetTickCount64() - started >= kEarlyEmptyReadMs) {
+            earlyEmptyReads = 0;
+        } else if (++earlyEmptyReads >= kEarlyEmptyReadsForHangUp) {
+            return -1;
+        } else {
+            // Give a slow device a moment before asking again.
+            if (WaitForSingleObject(wake_, 10) == WAIT_OBJECT_0) return 0;
+        }
+    }
+}
+
+void SerialPort::Wake() { SetEvent(wake_); }
+
+bool SerialPort::Write(const char* data, std::size_t size, unsigned timeoutMs) {
+    OVERLAPPED operation{};
+    operation.hEvent = writeDone_;
+    ResetEvent(writeDone_);
+    long written;
+    bool stopped = false;
+    if (WriteFile(handle_, data, static_cast<DWORD>(size), nullptr, &operation)) {
+        DWORD done = 0;
+        written = GetOverlappedResult(handle_, &operation, &done, FALSE) ? static_cast<long>(done) : -1;
+    } else if (GetLastError() == ERROR_IO_PENDING) {
+        written = Finish(handle_, operation, nullptr, timeoutMs, stopped);
+    } else {
+        return false;
+    }
+    return written == static_cast<long>(size);
+}
+
+void* SerialPort::Handle() { return handle_; }
+
+}  // namespace transports
