@@ -6,14 +6,14 @@ namespace transports {
 
 namespace {
 
-// A read returns as soon as at least one byte is there, or with nothing after
-// this long; the reader then simply reads again.
-constexpr DWORD kReadIdleMs = 1000;
-// Empty reads that come back much sooner than kReadIdleMs mean the device no
-// longer blocks (Wine reports a pseudo-terminal whose far end closed this way):
-// after a few in a row the port counts as gone instead of spinning.
-constexpr ULONGLONG kEarlyEmptyReadMs = kReadIdleMs / 2;
-constexpr int kEarlyEmptyReadsForHangUp = 3;
+// A read waits for the first byte without limit and completes once the line
+// has been quiet for this long after it, so each burst arrives as one block.
+// (The "return at the first byte" setting, MAXDWORD/MAXDWORD/constant, is not
+// honoured by Wine for overlapped reads: they wait for a full buffer.)
+constexpr DWORD kReadIntervalMs = 10;
+// A read cannot complete empty with those time-outs; a device that keeps
+// doing so no longer blocks (gone, or hung up) and the reader ends.
+constexpr int kEmptyReadsForHangUp = 3;
 
 bool ApplyLine(HANDLE handle, const LineSettings& line) {
     DCB dcb{};
@@ -38,12 +38,9 @@ bool ApplyLine(HANDLE handle, const LineSettings& line) {
     dcb.fErrorChar = dcb.fNull = dcb.fAbortOnError = FALSE;
     if (!SetCommState(handle, &dcb)) return false;
 
-    // MAXDWORD / MAXDWORD / constant: a read completes as soon as any byte is
-    // there, waiting at most the constant for the first one.
+    // Writes have no time-out of their own: Write waits for them itself.
     COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = MAXDWORD;
-    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-    timeouts.ReadTotalTimeoutConstant = kReadIdleMs;
+    timeouts.ReadIntervalTimeout = kReadIntervalMs;
     if (!SetCommTimeouts(handle, &timeouts)) return false;
     PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_TXABORT);
     return true;
@@ -108,13 +105,11 @@ SerialPort::~SerialPort() {
 }
 
 long SerialPort::Read(char* buffer, std::size_t size) {
-    int earlyEmptyReads = 0;
-    for (;;) {
+    for (int emptyReads = 0; emptyReads < kEmptyReadsForHangUp; ++emptyReads) {
         if (WaitForSingleObject(wake_, 0) == WAIT_OBJECT_0) return 0;
         OVERLAPPED operation{};
         operation.hEvent = readDone_;
         ResetEvent(readDone_);
-        ULONGLONG started = GetTickCount64();
         long got;
         bool stopped = false;
         if (ReadFile(handle_, buffer, static_cast<DWORD>(size), nullptr, &operation)) {
@@ -127,15 +122,9 @@ long SerialPort::Read(char* buffer, std::size_t size) {
         }
         if (stopped) return 0;
         if (got != 0) return got;
-        if (GetTickCount64() - started >= kEarlyEmptyReadMs) {
-            earlyEmptyReads = 0;
-        } else if (++earlyEmptyReads >= kEarlyEmptyReadsForHangUp) {
-            return -1;
-        } else {
-            // Give a slow device a moment before asking again.
-            if (WaitForSingleObject(wake_, 10) == WAIT_OBJECT_0) return 0;
-        }
+        if (WaitForSingleObject(wake_, kReadIntervalMs) == WAIT_OBJECT_0) return 0;
     }
+    return -1;
 }
 
 void SerialPort::Wake() { SetEvent(wake_); }
