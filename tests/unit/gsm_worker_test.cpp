@@ -130,6 +130,7 @@ bool Eventually(Condition condition) {
 class GsmWorkerTest : public ::testing::Test {
 protected:
     void Start(boardsim::GsmModemConfig config = QuickModem()) {
+        modem.reset();  // the worker writes to the line: it goes first
         line = std::make_unique<RealTimeLine>(config);
         modem = std::make_unique<gsm::Modem>(*line, indicators, timings, transports::ThreadClock(),
                                              transports::ThreadClock());
@@ -194,6 +195,22 @@ TEST_F(GsmWorkerTest, BalanceAndMessagesRunAsRequests) {
     EXPECT_EQ(balance.Outcome, gsm::BalanceResult::Answer);
     EXPECT_EQ(balance.Text, "Баланс: 123.45 р.");
     EXPECT_TRUE(modem->DeleteAllSms().Done);
+}
+
+TEST_F(GsmWorkerTest, PowerOnTakesTheVerdictOfTheWorkersStart) {
+    boardsim::GsmModemConfig config = QuickModem();
+    config.Mute = true;
+    Start(config);
+    EXPECT_FALSE(modem->PowerOn(true, "+71234567890"));
+    EXPECT_EQ(store.StatusIdx, gsm::kNoModem);
+    EXPECT_EQ(line->Count("AT\r -> (mute)"), timings.HandshakeTries);  // tried once, not again
+
+    config.Mute = false;
+    config.NoNetwork = true;
+    Start(config);
+    EXPECT_FALSE(modem->PowerOn(true, "+71234567890"));
+    EXPECT_EQ(store.StatusIdx, gsm::kNoNetwork);
+    EXPECT_EQ(line->Count("AT+CBST=7,0,1 -> OK"), 0);
 }
 
 TEST_F(GsmWorkerTest, StopEndsTheLongestWaitAtOnce) {

@@ -85,17 +85,15 @@ void RadioModule::ConfigurationBytes(const std::string& bytes) {
         std::uint8_t checksum = Byte(frame_, 4 + length);
         std::string whole = frame_.substr(0, 5 + length);
         frame_.erase(0, 5 + length);
-        if (checksum != Checksum(command, payload)) {
-            port_.Log("(config) " + Hex(whole), "bad checksum");
-            Answer(kError, std::string(1, static_cast<char>(kBadChecksum)));
-            continue;
-        }
-        port_.Log("(config) " + Hex(whole), "");
-        Frame(command, payload);
+        std::string answer = checksum == Checksum(command, payload)
+                                 ? Frame(command, payload)
+                                 : Answer(kError, std::string(1, static_cast<char>(kBadChecksum)));
+        port_.Log("(config) " + Hex(whole), Hex(answer));
+        port_.Send(answer);
     }
 }
 
-void RadioModule::Frame(std::uint8_t command, const std::string& payload) {
+std::string RadioModule::Frame(std::uint8_t command, const std::string& payload) {
     if (command == kRead && payload.empty()) return Answer(0x80 | kRead, RadioSettingsPayload(settings_));
     if (command != kWrite || payload.size() != kSettingsLength)
         return Answer(kError, std::string(1, static_cast<char>(kUnknownCommand)));
@@ -110,10 +108,10 @@ void RadioModule::Frame(std::uint8_t command, const std::string& payload) {
                    s.Parity <= 2 && s.WakeTime <= 11;
     if (!inRange) return Answer(kError, std::string(1, static_cast<char>(kOutOfRange)));
     settings_ = s;
-    Answer(0x80 | kWrite, RadioSettingsPayload(settings_));
+    return Answer(0x80 | kWrite, RadioSettingsPayload(settings_));
 }
 
-void RadioModule::Answer(std::uint8_t command, const std::string& payload) {
+std::string RadioModule::Answer(std::uint8_t command, const std::string& payload) {
     std::string frame;
     frame += static_cast<char>(kHeader0);
     frame += static_cast<char>(kHeader1);
@@ -121,8 +119,7 @@ void RadioModule::Answer(std::uint8_t command, const std::string& payload) {
     frame += static_cast<char>(payload.size());
     frame += payload;
     frame += static_cast<char>(Checksum(command, payload));
-    port_.Log("(config answer)", Hex(frame));
-    port_.Send(frame);
+    return frame;
 }
 
 void RadioModule::Transparent(const std::string& bytes) {

@@ -56,8 +56,9 @@ public:
 private:
     bool ConfigurationMode() const;
     void ConfigurationBytes(const std::string& bytes);
-    void Frame(std::uint8_t command, const std::string& payload);
-    void Answer(std::uint8_t command, const std::string& payload);
+    // The module's answer to a whole frame with a good checksum.
+    std::string Frame(std::uint8_t command, const std::string& payload);
+    static std::string Answer(std::uint8_t command, const std::string& payload);
     void Transparent(const std::string& bytes);
     // A share of events in an even, repeatable pattern: with 50, every
     // second one; with 100, all.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include <CLI/CLI.hpp>
@@ -13,6 +14,10 @@
 #include "console_host.h"
 #include "ravlo/ravlo.h"
 #include "transports/COM.h"
+#include "transports/FTD.h"
+#include "transports/GSM.h"
+#include "transports/RFM.h"
+#include "usb_links.h"
 #include "zorvel/board/link.h"
 
 #ifdef _WIN32
@@ -28,7 +33,8 @@ constexpr std::int8_t kTcpInterface = 2;
 const char kDescription[] =
     "zorvelctl: reads or writes the LED board's settings, as the program's buttons do.\n"
     "\n"
-    "  zorvelctl (--tcp HOST:PORT | --serial DEVICE [--baud N]) [--json] [--settle-ms N] [--repeats N] COMMAND\n"
+    "  zorvelctl (--tcp HOST:PORT | --serial DEVICE [--baud N] | --gsm NUMBER | --radio CHANNEL) [--device DEV<n>]\n"
+    "            [--json] [--settle-ms N] [--repeats N] COMMAND\n"
     "\n"
     "Commands:\n"
     "  read    asks for the board's status and prints every field read; warns when the board's\n"
@@ -41,7 +47,11 @@ const char kDescription[] =
     "          nothing is written\n"
     "\n"
     "--serial takes COM<n> (the port the serial settings name) or a device path; --baud defaults\n"
-    "to the serial settings file's rate.\n"
+    "to the serial settings file's rate. --gsm calls the slave modem NUMBER through the GSM modem\n"
+    "on the USB adapter (its status texts go to standard error as \"[GSM] ...\"); --radio reaches\n"
+    "the board through the radio module on the USB adapter, on CHANNEL 1-35 (430000 + 200 x\n"
+    "(CHANNEL - 1) kHz), where --repeats counts the extra attempts; --device names the adapter\n"
+    "(default: the one the USB settings file names).\n"
     "\n"
     "Output: one \"name: value\" line per field (date YYYY-MM-DD, time HH:MM:SS, hours and\n"
     "brightness as four comma-separated numbers), a \"warning:\" line when the clock differs, and\n"
@@ -193,13 +203,19 @@ int main(int argc, char** argv) {
     app.require_subcommand(1, 1);
     app.fallthrough();  // the common options may also follow the command
 
-    std::string tcp, serial;
-    int baud = 0, repeats = 3;
+    std::string tcp, serial, gsm, device;
+    int baud = 0, repeats = 3, radio = 0;
     unsigned settleMs = 6000;
     bool json = false;
     auto* tcpOption = app.add_option("--tcp", tcp, "the board's network adapter, HOST:PORT");
     auto* serialOption = app.add_option("--serial", serial, "serial port: COM<n> or a device path");
-    tcpOption->excludes(serialOption);
+    auto* gsmOption = app.add_option("--gsm", gsm, "slave GSM modem's number, called through the USB adapter");
+    auto* radioOption =
+        app.add_option("--radio", radio, "radio channel 1-35, through the USB adapter")->check(CLI::Range(1, 35));
+    tcpOption->excludes(serialOption)->excludes(gsmOption)->excludes(radioOption);
+    serialOption->excludes(gsmOption)->excludes(radioOption);
+    gsmOption->excludes(radioOption);
+    app.add_option("--device", device, "USB adapter for --gsm and --radio, DEV<n>");
     app.add_option("--baud", baud, "serial speed")->needs(serialOption)->check(CLI::Range(50, 4000000));
     app.add_flag("--json", json, "print one JSON object");
     app.add_option("--settle-ms", settleMs, "pause after the mode and after the interval")->capture_default_str();
@@ -221,7 +237,8 @@ int main(int argc, char** argv) {
     zorvelctl::WriteValues values;
     try {
         app.parse(argc, argv);
-        if (tcp.empty() && serial.empty()) throw UsageError{"give --tcp HOST:PORT or --serial DEVICE"};
+        if (tcp.empty() && serial.empty() && gsm.empty() && radio == 0)
+            throw UsageError{"give --tcp HOST:PORT, --serial DEVICE, --gsm NUMBER or --radio CHANNEL"};
         if (*dateOption) values.Date = ParseDate(date);
         if (*timeOption) values.Time = ParseTime(time);
         if (*modeOption) values.Mode = mode;
@@ -241,12 +258,20 @@ int main(int argc, char** argv) {
 
     compat::SetMessageBoxHandler(ReportTransportMessage);
     cCOM::SetMessageBoxHandler(ReportTransportMessage);
+    cFTD::SetMessageBoxHandler(ReportTransportMessage);
+    cGSM::SetMessageBoxHandler(ReportTransportMessage);
+    cRFM::SetMessageBoxHandler(ReportTransportMessage);
     RavloSetNotifier(ReportTransportMessage);
     board::WireTransports(nullptr);
     TransportSettingsGuard restoreSettings;
+    zorvelctl::UsbSettingsGuard restoreUsbSettings;
     try {
+        std::string error;
         if (!tcp.empty()) SelectTcp(tcp);
+        else if (!gsm.empty()) error = zorvelctl::SelectGsm(gsm, device);
+        else if (radio != 0) error = zorvelctl::SelectRadio(radio, device);
         else SelectSerial(serial, baud);
+        if (!error.empty()) throw UsageError{error};
     } catch (const UsageError& e) {
         std::fprintf(stderr, "zorvelctl: %s\n", e.Text.c_str());
         return kUsage;
@@ -254,8 +279,12 @@ int main(int argc, char** argv) {
 
     zorvelctl::Command command = *readCommand ? zorvelctl::Command::Read : zorvelctl::Command::Write;
     zorvelctl::ConsoleHost host(static_cast<std::int8_t>(repeats), settleMs, values);
-    board::ExchangeResult result =
-        command == zorvelctl::Command::Read ? board::RunReadSequence(host) : board::RunWriteSequence(host);
+    board::ExchangeResult result;
+    {
+        std::optional<zorvelctl::GsmStatusPrinter> gsmStatus;
+        if (!gsm.empty()) gsmStatus.emplace();
+        result = command == zorvelctl::Command::Read ? board::RunReadSequence(host) : board::RunWriteSequence(host);
+    }
     if (result.End == board::ExchangeEnd::NotOpened) {
         std::lock_guard<std::mutex> lock(g_transportMessageLock);
         result.Message = g_transportMessage.empty() ? "the connection could not be opened" : g_transportMessage;

@@ -114,8 +114,18 @@ bool Modem::PowerOn(bool call, const std::string& number) {
             connected = call;
             return;
         }
-        if (!session_.Up() && !session_.StartUp()) return;
-        if (!session_.Ready() && !session_.WaitNetwork()) return;
+        // The worker's own start has run before any request, and its
+        // verdict stands: a modem that failed it is not tried again here
+        // (a restart does that), and a network found later is seen by the
+        // background reports.
+        if (!session_.Up()) {
+            if (indicators_.StatusIdx < kNoAnswer) session_.SetStatus(kNoModem);
+            return;
+        }
+        if (!session_.Ready()) {
+            session_.SetStatus(kNoNetwork);
+            return;
+        }
         connected = !call || session_.Dial(number);
     });
     return ran && connected;

@@ -43,7 +43,9 @@ public:
 
     // Requests. Each answers false (or its failed result) when the worker
     // does not run.
-    bool PowerOn(bool call, const std::string& number);  // up, network, then the call when asked
+    // After the worker's start: the modem up and registered, then the call
+    // when asked.
+    bool PowerOn(bool call, const std::string& number);
     bool HangUp();                                       // true: no call stands any more
     bool PowerOff(bool keepOff);                         // keepOff false: restart and come up again
     bool SwitchOffAT(bool waitAnswer);
