@@ -13,6 +13,7 @@
 #include "console_host.h"
 #include "ravlo/ravlo.h"
 #include "transports/COM.h"
+#include "transports/FTD.h"
 #include "zorvel/board/link.h"
 
 #ifdef _WIN32
@@ -23,12 +24,13 @@ namespace {
 
 constexpr int kUsage = 2;
 constexpr std::int8_t kSerialInterface = 0;
+constexpr std::int8_t kUsbInterface = 1;
 constexpr std::int8_t kTcpInterface = 2;
 
 const char kDescription[] =
     "zorvelctl: reads or writes the LED board's settings, as the program's buttons do.\n"
     "\n"
-    "  zorvelctl (--tcp HOST:PORT | --serial DEVICE [--baud N]) [--json] [--settle-ms N] [--repeats N] COMMAND\n"
+    "  zorvelctl (--tcp HOST:PORT | --serial DEVICE [--baud N] | --usb DEV<n>) [--json] [--settle-ms N] [--repeats N] COMMAND\n"
     "\n"
     "Commands:\n"
     "  read    asks for the board's status and prints every field read; warns when the board's\n"
@@ -41,7 +43,8 @@ const char kDescription[] =
     "          nothing is written\n"
     "\n"
     "--serial takes COM<n> (the port the serial settings name) or a device path; --baud defaults\n"
-    "to the serial settings file's rate.\n"
+    "to the serial settings file's rate. --usb takes DEV<n>, the n-th USB adapter the driver lists,\n"
+    "with the line settings of the USB settings file.\n"
     "\n"
     "Output: one \"name: value\" line per field (date YYYY-MM-DD, time HH:MM:SS, hours and\n"
     "brightness as four comma-separated numbers), a \"warning:\" line when the clock differs, and\n"
@@ -144,6 +147,7 @@ class TransportSettingsGuard {
 public:
     TransportSettingsGuard() {
         std::memcpy(portName_, board::COM.PortName, sizeof portName_);
+        std::memcpy(deviceName_, board::FTD.DeviceName, sizeof deviceName_);
         baudRate_ = board::COM.BaudRate;
         std::memcpy(ipv4_, board::TCP.IPv4, sizeof ipv4_);
         port_ = board::TCP.Port;
@@ -152,6 +156,7 @@ public:
         std::memcpy(board::COM.PortName, portName_, sizeof portName_);
         board::COM.BaudRate = baudRate_;
         board::COM.DevicePath[0] = '\0';
+        std::memcpy(board::FTD.DeviceName, deviceName_, sizeof deviceName_);
         std::memcpy(board::TCP.IPv4, ipv4_, sizeof ipv4_);
         board::TCP.Port = port_;
     }
@@ -160,6 +165,7 @@ public:
 
 private:
     char portName_[sizeof(cCOM::PortName)];
+    char deviceName_[sizeof(cFTD::DeviceName)];
     std::uint32_t baudRate_;
     char ipv4_[sizeof(cRavlo::IPv4)];
     std::uint16_t port_;
@@ -183,6 +189,11 @@ void SelectSerial(const std::string& device, int baud) {
     board::Interface = kSerialInterface;
 }
 
+void SelectUsb(const std::string& device) {
+    CopyName(board::FTD.DeviceName, sizeof board::FTD.DeviceName, device, "the USB device name");
+    board::Interface = kUsbInterface;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -193,13 +204,15 @@ int main(int argc, char** argv) {
     app.require_subcommand(1, 1);
     app.fallthrough();  // the common options may also follow the command
 
-    std::string tcp, serial;
+    std::string tcp, serial, usb;
     int baud = 0, repeats = 3;
     unsigned settleMs = 6000;
     bool json = false;
     auto* tcpOption = app.add_option("--tcp", tcp, "the board's network adapter, HOST:PORT");
     auto* serialOption = app.add_option("--serial", serial, "serial port: COM<n> or a device path");
+    auto* usbOption = app.add_option("--usb", usb, "USB adapter: DEV<n>");
     tcpOption->excludes(serialOption);
+    usbOption->excludes(tcpOption)->excludes(serialOption);
     app.add_option("--baud", baud, "serial speed")->needs(serialOption)->check(CLI::Range(50, 4000000));
     app.add_flag("--json", json, "print one JSON object");
     app.add_option("--settle-ms", settleMs, "pause after the mode and after the interval")->capture_default_str();
@@ -221,7 +234,8 @@ int main(int argc, char** argv) {
     zorvelctl::WriteValues values;
     try {
         app.parse(argc, argv);
-        if (tcp.empty() && serial.empty()) throw UsageError{"give --tcp HOST:PORT or --serial DEVICE"};
+        if (tcp.empty() && serial.empty() && usb.empty())
+            throw UsageError{"give --tcp HOST:PORT, --serial DEVICE or --usb DEV<n>"};
         if (*dateOption) values.Date = ParseDate(date);
         if (*timeOption) values.Time = ParseTime(time);
         if (*modeOption) values.Mode = mode;
@@ -241,11 +255,13 @@ int main(int argc, char** argv) {
 
     compat::SetMessageBoxHandler(ReportTransportMessage);
     cCOM::SetMessageBoxHandler(ReportTransportMessage);
+    cFTD::SetMessageBoxHandler(ReportTransportMessage);
     RavloSetNotifier(ReportTransportMessage);
     board::WireTransports(nullptr);
     TransportSettingsGuard restoreSettings;
     try {
         if (!tcp.empty()) SelectTcp(tcp);
+        else if (!usb.empty()) SelectUsb(usb);
         else SelectSerial(serial, baud);
     } catch (const UsageError& e) {
         std::fprintf(stderr, "zorvelctl: %s\n", e.Text.c_str());
