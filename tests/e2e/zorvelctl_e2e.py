@@ -57,7 +57,9 @@ class Simulator:
             command += ["--pty", os.path.join(workdir, "board-pty")]
         self.process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
         line = self.process.stdout.readline().split()
-        check(len(line) >= 2, "boardsim did not start: " + self.process.stderr.read())
+        if len(line) < 2:
+            self.process.wait(timeout=10)
+            raise Failure("boardsim did not start: " + self.process.stderr.read())
         self.port = int(line[1]) if line[0] == "tcp" else None
         self.link = line[1] if line[0] == "pty" else None
         self.device = line[2] if line[0] == "pty" else None
