@@ -9,6 +9,7 @@
 #include "profile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -241,19 +242,26 @@ std::optional<std::string> ReadFile(const char* path) {
         if (errno == ENOENT) return std::string();
         return std::nullopt;
     }
-    std::string text;
-    char block[65536];
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return std::nullopt;
+    }
+    std::string text(static_cast<std::size_t>(info.st_size) + 1, '\0');  // one spare byte sees growth
+    std::size_t length = 0;
     for (;;) {
-        ssize_t n = read(fd, block, sizeof block);
+        if (length == text.size()) text.resize(text.size() * 2);
+        ssize_t n = read(fd, &text[length], text.size() - length);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             close(fd);
             return std::nullopt;
         }
         if (n == 0) break;
-        text.append(block, static_cast<std::size_t>(n));
+        length += static_cast<std::size_t>(n);
     }
     close(fd);
+    text.resize(length);
     return text;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,12 @@ const unsigned kReopenPauseMs = 500;      // pause between closing and reopening
 const std::uint32_t kTimedOut = 10060;    // WSAETIMEDOUT
 
 std::atomic<unsigned> g_connectTimeoutMs{10000};
+
+// Held while a socket is written and while one is closed. The reading thread
+// and a Close from the host's callback may close the socket while the host's
+// thread is inside Send; without this the send could reach a descriptor that
+// was closed and already handed out again.
+std::mutex g_socketUse;
 #ifdef _WIN32
 std::atomic<bool> g_winsockStarted{false};  // the library never shuts Winsock down
 #endif
@@ -210,6 +217,7 @@ void JoinThread(RavloThread thread) {
 }
 
 void DetachThread(RavloThread thread) {
+    if (!thread) return;
 #ifdef _WIN32
     CloseHandle(thread);
 #else
@@ -250,6 +258,7 @@ RavloSocket NewSocket() {
 
 void CloseSocket(RavloSocket s) {
     if (s == 0) return;
+    std::lock_guard<std::mutex> inUse(g_socketUse);
 #ifdef _WIN32
     shutdown(s, SD_SEND);
     closesocket(s);
@@ -328,32 +337,36 @@ bool Resolve(const char* name, sockaddr_in& address, char (&hostName)[256]) {
 
 // ---- ending a connection ---------------------------------------------------
 //
-// Whoever takes a thread handle out of the object (under csLog) owns it and
-// releases it; whoever takes the socket closes it, but only after joining the
-// threads that may still use it. So each handle and the socket are released
-// exactly once however the host's Close and the reading thread's own end meet.
+// Whoever takes a thread handle out of the object (under csLog, or by the
+// thread's own compare-and-swap at its very end) owns it and releases it;
+// whoever takes the socket closes it, but only after joining the threads that
+// may still use it. So each handle and the socket are released exactly once
+// however the host's Close and the reading thread's own end meet.
 
 struct Takeover {
     RavloThread reader{};
     RavloThread connector{};
     RavloSocket socket = 0;
-    bool readerIsCaller = false;
 };
 
 Takeover TakeOver(cRavlo& ravlo) {
     Takeover taken;
     {
         LockGuard lock(ravlo.csLog);
-        taken.readerIsCaller = ravlo.ThreadReadID.load() == CurrentThreadId();
-        taken.reader = ravlo.hThreadRead.exchange(RavloThread());
-        ravlo.ThreadReadID = 0;
+        // Closed from the host's callback: the reading thread cannot wait for
+        // itself. It keeps its handle, finds the socket gone once the callback
+        // returns, and releases the handle as the last thing it does.
+        if (ravlo.ThreadReadID.load() != CurrentThreadId()) {
+            taken.reader = ravlo.hThreadRead.exchange(RavloThread());
+            ravlo.ThreadReadID = 0;
+        }
         taken.connector = ravlo.hThreadConnect.exchange(RavloThread());
         ravlo.ThreadConnectID = 0;
         taken.socket = ravlo.Socket.exchange(0);
     }
     // Unblock the workers: they find they no longer own the connection and end.
 #ifdef _WIN32
-    if (taken.reader && !taken.readerIsCaller) QueueUserAPC(WakeUp, taken.reader, 0);
+    if (taken.reader) QueueUserAPC(WakeUp, taken.reader, 0);
     if (taken.connector) QueueUserAPC(WakeUp, taken.connector, 0);
 #else
     if (taken.socket) shutdown(taken.socket, SHUT_RDWR);
@@ -362,13 +375,7 @@ Takeover TakeOver(cRavlo& ravlo) {
 }
 
 void Finish(const Takeover& taken) {
-    if (taken.reader) {
-        // Closed from the host's callback: the reading thread cannot wait for itself.
-        if (taken.readerIsCaller)
-            DetachThread(taken.reader);
-        else
-            JoinThread(taken.reader);
-    }
+    if (taken.reader) JoinThread(taken.reader);
     if (taken.connector) JoinThread(taken.connector);
     CloseSocket(taken.socket);
 }
@@ -521,9 +528,12 @@ public:
         }
 #else
         // No window messages natively. The socket turns writable when the
-        // connect ends; the connecting thread records the outcome just after.
+        // connect ends, and the connecting thread records the outcome just
+        // after; it also reads as ready (hung up) before that thread has
+        // started the connect. Either way the wait is short.
         pollfd watch{socket_, POLLOUT, 0};
-        if (poll(&watch, 1, static_cast<int>(kWaitRoundMs)) != 0 && connectState.load() == 2) SleepMs(1);
+        if (poll(&watch, 1, static_cast<int>(kWaitRoundMs)) != 0 && connectState.load() == 2)
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
 #endif
     }
 
@@ -591,6 +601,80 @@ private:
     WSAEVENT event_;
 #endif
 };
+
+// ---- the steps of Open -------------------------------------------------------
+
+void StartWinsock(cRavlo& ravlo, bool showMessages) {
+#ifdef _WIN32
+    if (g_winsockStarted.load()) return;
+    WSADATA data;
+    int error = WSAStartup(MAKEWORD(2, 2), &data);
+    if (error == 0) {
+        g_winsockStarted = true;
+        return;
+    }
+    char line[160];
+    std::snprintf(line, sizeof line, "WSAStart error %s", ErrorText(static_cast<std::uint32_t>(error)).text);
+    Report(ravlo, showMessages, line);  // and go on: the next Open tries again
+#else
+    (void)ravlo, (void)showMessages;
+#endif
+}
+
+// A dotted address as it stands, else the first address of the named host.
+bool FillAddress(cRavlo& ravlo, const char* address) {
+    ravlo.Addr = sockaddr_in();
+    ravlo.Addr.sin_family = AF_INET;
+    ravlo.Addr.sin_port = htons(ravlo.Port);
+    ravlo.HostName[0] = '\0';
+    unsigned long dotted = inet_addr(address);
+    if (dotted == INADDR_NONE) return Resolve(address, ravlo.Addr, ravlo.HostName);
+    ravlo.Addr.sin_addr.s_addr = static_cast<decltype(ravlo.Addr.sin_addr.s_addr)>(dotted);
+    return true;
+}
+
+// Starts the connecting thread and waits for its outcome (ConnectState 1 or
+// 0), then joins it. False when the wait was aborted: the thread or the
+// socket was taken away while ConnectState still read 2.
+bool AwaitConnectingThread(cRavlo& ravlo, RavloSocket s) {
+    ravlo.ConnectState = 2;
+    ConnectWaiter waiter(s);
+    {
+        LockGuard lock(ravlo.csLog);
+        RavloThread connector{};
+        std::uint32_t id = 0;
+        if (StartThread(&cRavlo::ThreadProcConnect, &ravlo, connector, id)) {
+            ravlo.hThreadConnect = connector;
+            ravlo.ThreadConnectID = id;
+            waiter.Watch(connector);
+        }
+    }
+    while (ravlo.ConnectState.load() == 2) {
+        if ((!ravlo.hThreadConnect.load() || !ravlo.Socket.load()) && ravlo.ConnectState.load() == 2) return false;
+        waiter.Round(ravlo.ConnectState);
+    }
+    ReapConnector(ravlo);
+    return true;
+}
+
+bool StartReader(cRavlo& ravlo) {
+    bool started;
+    RavloThread previous{};
+    {
+        LockGuard lock(ravlo.csLog);
+        RavloThread reader{};
+        std::uint32_t id = 0;
+        started = StartThread(&cRavlo::ThreadProcRead, &ravlo, reader, id);
+        if (started) {
+            // Only a reopen from inside the host's callback finds a handle
+            // here: the calling reading thread's own, which then just ends.
+            previous = ravlo.hThreadRead.exchange(reader);
+            ravlo.ThreadReadID = id;
+        }
+    }
+    DetachThread(previous);
+    return started;
+}
 
 }  // namespace
 
@@ -681,20 +765,7 @@ bool cRavlo::Open(bool showMessages, bool startReader) {
     } else {
         StopAll(*this);  // a reading thread that ended on its own is joined here
     }
-
-#ifdef _WIN32
-    if (!g_winsockStarted.load()) {
-        WSADATA data;
-        int error = WSAStartup(MAKEWORD(2, 2), &data);
-        if (error == 0) {
-            g_winsockStarted = true;
-        } else {
-            char line[160];
-            std::snprintf(line, sizeof line, "WSAStart error %s", ErrorText(static_cast<std::uint32_t>(error)).text);
-            Report(*this, showMessages, line);
-        }
-    }
-#endif
+    StartWinsock(*this, showMessages);
 
     RavloSocket s = NewSocket();
     if (SocketFailed(s)) {
@@ -707,16 +778,9 @@ bool cRavlo::Open(bool showMessages, bool startReader) {
     }
     Socket = s;
 
-    Addr = sockaddr_in();
-    Addr.sin_family = AF_INET;
-    Addr.sin_port = htons(Port);
-    HostName[0] = '\0';
     char address[sizeof IPv4];
     std::snprintf(address, sizeof address, "%.*s", static_cast<int>(strnlen(IPv4, sizeof IPv4)), IPv4);
-    unsigned long dotted = inet_addr(address);
-    if (dotted != INADDR_NONE) {
-        Addr.sin_addr.s_addr = static_cast<decltype(Addr.sin_addr.s_addr)>(dotted);
-    } else if (!Resolve(address, Addr, HostName)) {
+    if (!FillAddress(*this, address)) {
         char line[64];
         std::snprintf(line, sizeof line, "Invalid adress %s", address);
         Report(*this, showMessages, line);
@@ -724,30 +788,13 @@ bool cRavlo::Open(bool showMessages, bool startReader) {
         return false;
     }
 
-    ConnectState = 2;
-    {
-        ConnectWaiter waiter(s);
-        {
-            LockGuard lock(csLog);
-            RavloThread connector{};
-            std::uint32_t id = 0;
-            if (StartThread(&cRavlo::ThreadProcConnect, this, connector, id)) {
-                hThreadConnect = connector;
-                ThreadConnectID = id;
-                waiter.Watch(connector);
-            }
-        }
-        while (ConnectState.load() == 2) {
-            if ((!hThreadConnect.load() || !Socket.load()) && ConnectState.load() == 2) {
-                Close();
-                if (showMessages) ShowError(hWnd, kAborted, kCaptionTcp);
-                return false;
-            }
-            waiter.Round(ConnectState);
-        }
+    // Closed by the host meanwhile (from a message handler run while waiting, or
+    // from another thread), or the thread could not be started.
+    if (!AwaitConnectingThread(*this, s) || !Socket.load()) {
+        Close();
+        if (showMessages) ShowError(hWnd, kAborted, kCaptionTcp);
+        return false;
     }
-    ReapConnector(*this);
-
     if (ConnectState.load() == 0) {
         ErrorText error(LastError);
         char line[192];
@@ -756,29 +803,12 @@ bool cRavlo::Open(bool showMessages, bool startReader) {
         ReleaseSocket(*this);
         return false;
     }
-    if (!Socket.load()) {
-        // Connected just as a Close from another thread took the socket.
-        Close();
-        if (showMessages) ShowError(hWnd, kAborted, kCaptionTcp);
-        return false;
-    }
     if (startReader) {
         // Logged before the thread starts, so that no "Recv:" line precedes it.
         char line[64];
         std::snprintf(line, sizeof line, "Connected to %s", address);
         LogAdd(line);
-        bool started;
-        {
-            LockGuard lock(csLog);
-            RavloThread reader{};
-            std::uint32_t id = 0;
-            started = StartThread(&cRavlo::ThreadProcRead, this, reader, id);
-            if (started) {
-                hThreadRead = reader;
-                ThreadReadID = id;
-            }
-        }
-        if (!started) {
+        if (!StartReader(*this)) {
             Close();
             if (showMessages) ShowError(hWnd, kAborted, kCaptionTcp);
             return false;
@@ -798,6 +828,7 @@ bool cRavlo::Send(const char* data, unsigned long count) {
         std::string line("Send: ");
         if (data) line.append(data, strnlen(data, count));
         LogAdd(line.c_str());
+        std::lock_guard<std::mutex> inUse(g_socketUse);
         RavloSocket s = Socket.load();
         if (s != 0 && data) SendAll(s, data, count);
         return true;
@@ -894,18 +925,21 @@ RavloThreadResult RAVLO_THREAD_CALL cRavlo::ThreadProcRead(void* object) {
     cRavlo& self = *static_cast<cRavlo*>(object);
     const std::uint32_t me = CurrentThreadId();
     RavloSocket s;
+    RavloThread ownHandle{};
     {
         LockGuard lock(self.csLog);
 #ifndef _WIN32
         if (pthread_equal(self.hThreadRead.load(), pthread_self())) self.ThreadReadID = me;
 #endif
+        if (self.ThreadReadID.load() == me) ownHandle = self.hThreadRead.load();
         s = self.Socket.load();
     }
-    auto owns = [&self, me, s] { return s != 0 && self.ThreadReadID.load() == me; };
+    auto owns = [&self, me, s] { return s != 0 && self.Socket.load() == s && self.ThreadReadID.load() == me; };
 
     char block[kBlockLimit + 2];
     Receiver receiver;
     bool stoppedByHost = false;
+    bool failed = false;
     try {
         for (;;) {
             if (!owns()) {
@@ -932,10 +966,9 @@ RavloThreadResult RAVLO_THREAD_CALL cRavlo::ThreadProcRead(void* object) {
             if (self.RecvC != 0 && self.pRecvCallback) self.pRecvCallback(block, static_cast<int>(count));
         }
     } catch (...) {
+        failed = true;
         self.LogAdd("Exception in ThreadProcRead");
-        // Released first, so the host is never kept waiting behind the message box.
-        self.Close();
-        ShowError(nullptr, "Exception in ThreadProcRead", kCaptionLibrary);
+        self.Close();  // on this thread: releases all but this thread itself
     }
 
     if (!stoppedByHost) {
@@ -945,16 +978,21 @@ RavloThreadResult RAVLO_THREAD_CALL cRavlo::ThreadProcRead(void* object) {
         self.LogAdd(line);
     }
 
-    // Ended on its own: the connection is this thread's to close. Its handle
-    // stays for the next Close or Open, which joins it.
     RavloSocket own = 0;
     {
         LockGuard lock(self.csLog);
         if (self.ThreadReadID.load() == me) {
             self.ThreadReadID = 0;
-            own = self.Socket.exchange(0);
+            RavloSocket expected = s;
+            if (self.Socket.compare_exchange_strong(expected, 0)) own = s;
         }
     }
     CloseSocket(own);
+    // The last touch of the object: give up our own handle, unless a Close has
+    // already taken it and is waiting for this thread to end.
+    if (ownHandle && self.hThreadRead.compare_exchange_strong(ownHandle, RavloThread())) DetachThread(ownHandle);
+
+    // Shown last, so that nobody waits for this thread behind the message box.
+    if (failed) ShowError(nullptr, "Exception in ThreadProcRead", kCaptionLibrary);
     return 0;
 }

@@ -1,0 +1,5 @@
+if(ZORVEL_SANITIZE STREQUAL "fuzzer")
+  add_executable(fuzz_profile ${CMAKE_CURRENT_LIST_DIR}/profile_fuzz.cpp)
+  target_link_libraries(fuzz_profile PRIVATE zorvel_compat)
+  target_link_options(fuzz_profile PRIVATE -fsanitize=fuzzer)
+endif()

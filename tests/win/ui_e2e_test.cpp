@@ -1,0 +1,113 @@
+// The main window against the board simulator on a COM port that Wine maps
+// to the simulator's pseudo-terminal (ui_e2e.sh sets this up): a whole read
+// and a whole write through the two buttons.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "ravlo/ravlo.h"
+#include "transports/COM.h"
+#include "ui_support.h"
+#include "zorvel/Unitabout.h"
+#include "zorvel/Unitgsm.h"
+#include "zorvel/Unitimage.h"
+#include "zorvel/Unitinput.h"
+#include "zorvel/Unitmain.h"
+#include "zorvel/Unitsett.h"
+#include "zorvel/Unitstat.h"
+#include "zorvel/Unittime.h"
+#include "zorvel/board/link.h"
+
+namespace {
+
+std::string BinPath(const char* name) { return compat::JoinPath(compat::ExecutableDir(), name); }
+
+// A number of the simulator's state file ("mode": 2).
+int StateNumber(const std::string& key) {
+    const char* path = std::getenv("ZORVEL_BOARD_STATE");
+    if (!path) return -1;
+    std::ifstream in(std::string("Z:") + path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    std::smatch m;
+    std::string text = s.str();
+    if (!std::regex_search(text, m, std::regex("\"" + key + "\"\\s*:\\s*(-?[0-9]+)"))) return -1;
+    return std::atoi(m[1].str().c_str());
+}
+
+TEST(WindowAgainstBoardsim, ReadThenWriteThroughTheButtons) {
+    // ZORVEL_COM_PORT: the mapped serial port; ZORVEL_TCP_PORT instead: the simulator's TCP port.
+    const char* port = std::getenv("ZORVEL_COM_PORT");
+    const char* tcpPort = std::getenv("ZORVEL_TCP_PORT");
+    ASSERT_TRUE(port || tcpPort) << "run through ui_e2e.sh";
+    {
+        std::ofstream common(BinPath("Common.ini"), std::ios::binary);
+        common << "[COMMON]\r\nInterface=" << (tcpPort ? 2 : 0)
+               << "\r\nInterfaces[0]=COM\r\nControllerSetting=1\r\n[TIME]\r\nRefresh=1\r\n";
+        std::ofstream zorvel(BinPath("Zorvel.ini"), std::ios::binary);
+        zorvel << "[ZVL]\r\nMode=1\r\nInterval=5\r\n";
+    }
+    if (tcpPort) {
+        std::snprintf(board::TCP.IPv4, sizeof board::TCP.IPv4, "%s", "127.0.0.1");
+        board::TCP.Port = static_cast<std::uint16_t>(std::atoi(tcpPort));
+    } else {
+        std::snprintf(board::COM.PortName, sizeof board::COM.PortName, "%s", port);
+        board::COM.BaudRate = 9600;
+    }
+
+    uitest::BoxRecorder boxes;
+    TFormMain FormMain;
+    TFormSett FormSett(FormMain);
+    TFormTime FormTime(FormMain);
+    TFormAbout FormAbout(FormMain);
+    TFormInput FormInput(FormMain);
+    TFormImage FormImage(FormMain);
+    TFormStat FormStat(FormMain);
+    TFormGSM FormGSM(FormMain, FormMain.ImageList32x32, FormMain.ImageList32x32D);
+    FormMain.SetForms({&FormSett, &FormTime, &FormAbout, &FormInput, &FormImage, &FormStat, &FormGSM});
+    FormMain.Show(true);
+    uitest::FlushEvents(100);
+
+    // The read: the simulator holds mode 3 and interval 10.
+    DWORD start = GetTickCount();
+    FormMain.SpeedButtonGetClick();
+    DWORD readMs = GetTickCount() - start;
+    std::printf("read through the window: %lu ms\n", static_cast<unsigned long>(readMs));
+    ASSERT_FALSE(boxes.Boxes.empty());
+    EXPECT_EQ("Настройки успешно прочитаны", boxes.Boxes.back().Text);
+    EXPECT_EQ(1u, boxes.Boxes.size()) << "no clock warning: the simulator runs on this computer's clock";
+    EXPECT_EQ(2, FormMain.ComboBoxMode.Index());
+    EXPECT_EQ(3, FormMain.BoardSettings.Mode);
+    EXPECT_EQ(L"10", FormMain.EditInterval.Text());
+    EXPECT_TRUE(FormMain.EditInterval.Enabled());
+    SYSTEMTIME now{}, date = FormMain.DateTimePickerDC.Value();
+    GetLocalTime(&now);
+    EXPECT_EQ(now.wYear, date.wYear);
+    EXPECT_EQ(now.wMonth, date.wMonth);
+    EXPECT_EQ(now.wDay, date.wDay);
+    EXPECT_GE(readMs, 2000u);
+    EXPECT_LT(readMs, 4000u);
+
+    // The write: mode 2, interval 42.
+    boxes.Boxes.clear();
+    FormMain.ComboBoxMode.SetIndex(1);
+    FormMain.ComboBoxModeChange();
+    FormMain.EditInterval.SetText(L"42");
+    FormMain.SpeedButtonSetClick();
+    ASSERT_EQ(1u, boxes.Boxes.size());
+    EXPECT_EQ("Устройство подтверждает смену настроек", boxes.Boxes[0].Text);
+    EXPECT_EQ("Информация", boxes.Boxes[0].Caption);
+    EXPECT_EQ(2, StateNumber("mode"));
+    EXPECT_EQ(42, StateNumber("interval"));
+    EXPECT_EQ(L"Установить", FormMain.SpeedButtonSet.Text());
+    EXPECT_TRUE(FormMain.SpeedButtonSet.Enabled());
+
+    SendMessageW(FormMain, WM_CLOSE, 0, 0);
+    for (const char* name : {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"}) std::remove(BinPath(name).c_str());
+}
+
+}  // namespace

@@ -1,0 +1,594 @@
+// The main window under Wine, over the recording transports and the virtual
+// clock: layout, the operator's edge cases, the timer's steps, the display
+// imitation, the configuration at first show and close, and the exchanges.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "fakes/fake_transports.h"
+#include "ravlo/ravlo.h"
+#include "transports/FTD.h"
+#include "transports/GSM.h"
+#include "ui_support.h"
+#include "zorvel/Unitabout.h"
+#include "zorvel/Unitgsm.h"
+#include "zorvel/Unitimage.h"
+#include "zorvel/Unitinput.h"
+#include "zorvel/Unitmain.h"
+#include "zorvel/Unitsett.h"
+#include "zorvel/Unitstat.h"
+#include "zorvel/Unittime.h"
+#include "zorvel/board/link.h"
+#include "zorvel/widgets/text.h"
+
+namespace {
+
+const char* const kIniFiles[] = {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"};
+
+std::string BinPath(const char* name) { return compat::JoinPath(compat::ExecutableDir(), name); }
+
+void RemoveIniFiles() {
+    for (const char* name : kIniFiles) std::remove(BinPath(name).c_str());
+}
+
+void WriteFile(const char* name, const std::string& bytes) {
+    std::ofstream out(BinPath(name), std::ios::binary);
+    out << bytes;
+}
+
+std::string ReadFile(const char* name) {
+    std::ifstream in(BinPath(name), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The eight windows, created in the program's order.
+struct Windows {
+    TFormMain FormMain;
+    TFormSett FormSett{FormMain};
+    TFormTime FormTime{FormMain};
+    TFormAbout FormAbout{FormMain};
+    TFormInput FormInput{FormMain};
+    TFormImage FormImage{FormMain};
+    TFormStat FormStat{FormMain};
+    TFormGSM FormGSM{FormMain, FormMain.ImageList32x32, FormMain.ImageList32x32D};
+    Windows() {
+        FormMain.SetForms({&FormSett, &FormTime, &FormAbout, &FormInput, &FormImage, &FormStat, &FormGSM});
+    }
+};
+
+class MainWindow : public ::testing::Test {
+protected:
+    // A controller that may change everything, mode 3, interval 10, unless a test writes its own files.
+    void SetUp() override {
+        fakes::Reset();
+        RemoveIniFiles();
+        board::Busy = false;
+        board::GSM.ModemOn = 0;
+        board::GSM.NetworkFound = 0;
+        board::GSM.StatusIdx = 0;
+        board::TCP.Socket = 0;
+    }
+    void TearDown() override {
+        w.reset();
+        RemoveIniFiles();
+    }
+    void Open(const std::string& common = "[COMMON]\r\nControllerSetting=1\r\nInterfaces[0]=COM\r\n",
+              const std::string& zorvel = "[ZVL]\r\nMode=3\r\nInterval=10\r\n") {
+        WriteFile("Common.ini", common);
+        WriteFile("Zorvel.ini", zorvel);
+        w = std::make_unique<Windows>();
+        w->FormMain.Show(true);
+        uitest::FlushEvents(50);
+    }
+    TFormMain& Main() { return w->FormMain; }
+    static RECT In(const widgets::Window& parent, const widgets::Window& child) {
+        RECT r{};
+        GetWindowRect(child, &r);
+        MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+    static void ExpectRect(RECT r, int x, int y, int width, int height, const char* what) {
+        EXPECT_EQ(x, r.left) << what;
+        EXPECT_EQ(y, r.top) << what;
+        EXPECT_EQ(width, r.right - r.left) << what;
+        EXPECT_EQ(height, r.bottom - r.top) << what;
+    }
+    void Type(const wchar_t* keys) {
+        for (const wchar_t* k = keys; *k; ++k) Main().EditInterval.Send(WM_CHAR, *k, 1);
+    }
+
+    std::unique_ptr<Windows> w;
+};
+
+// ---- layout ---------------------------------------------------------------------------
+
+TEST_F(MainWindow, LayoutOfBandsAndControls) {
+    Open();
+    TFormMain& m = Main();
+    RECT client = m.Client();
+    EXPECT_EQ(514, client.right);
+    EXPECT_EQ(274, client.bottom);
+    EXPECT_EQ(L"Время/Дата/Температура", m.Text());
+    LONG style = GetWindowLongW(m, GWL_STYLE);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+
+    ExpectRect(In(m, m.PanelTop), 3, 3, 508, 40, "top band");
+    ExpectRect(In(m, m.PanelDisplay), 3, 49, 508, 62, "display band");
+    ExpectRect(In(m, m.PanelMode), 3, 117, 508, 50, "mode band");
+    ExpectRect(In(m, m.PanelInterval), 3, 173, 508, 38, "interval band");
+    ExpectRect(In(m, m.PanelBottom), 3, 225, 508, 46, "bottom band");
+
+    RECT b = m.ToolBarMain.ButtonRect(TFormMain::tbSett);
+    EXPECT_EQ(39, b.right - b.left);
+    EXPECT_EQ(38, b.bottom - b.top);
+    EXPECT_EQ(0, In(m.PanelTop, m.ToolBarMain).left);
+    ExpectRect(In(m.PanelTop, m.DateTimePickerTC), 398, 5, 110, 30, "time picker");
+    ExpectRect(In(m.PanelTop, m.DateTimePickerDC), 264, 5, 130, 30, "date picker");
+    EXPECT_LT(In(m.PanelTop, m.ToolBarConnect).right, In(m.PanelTop, m.DateTimePickerDC).left + 1);
+    RECT emul = In(m.PanelDisplay, m.PanelEmul);
+    EXPECT_EQ(156, emul.right - emul.left);
+    EXPECT_EQ(62, emul.bottom - emul.top);
+    EXPECT_EQ(330, In(m.PanelMode, m.ComboBoxMode).right - In(m.PanelMode, m.ComboBoxMode).left);
+    EXPECT_EQ(508, In(m.PanelMode, m.ComboBoxMode).right);
+    EXPECT_EQ(40, m.ComboBoxMode.Send(CB_GETITEMHEIGHT, 0));
+    ExpectRect(In(m.PanelInterval, m.ImageInterval), 422, 3, 32, 32, "interval image");
+    EXPECT_EQ(50, In(m.PanelInterval, m.EditInterval).right - In(m.PanelInterval, m.EditInterval).left);
+    EXPECT_EQ(3, m.EditInterval.Send(EM_GETLIMITTEXT));
+    ExpectRect(In(m.PanelBottom, m.SpeedButtonSet), 345, 3, 160, 40, "write button");
+    ExpectRect(In(m.PanelBottom, m.SpeedButtonGet), 179, 3, 160, 40, "read button");
+}
+
+TEST_F(MainWindow, CaptionsHintsItemsAndImages) {
+    Open();
+    TFormMain& m = Main();
+    EXPECT_EQ(L"Прочитать", m.SpeedButtonGet.Text());
+    EXPECT_EQ(L"Установить", m.SpeedButtonSet.Text());
+    EXPECT_EQ(L"Режимы работы:", m.LabelMode.Text());
+    EXPECT_EQ(L"Интервал смены информации (1-255), сек.", m.LabelInterval.Text());
+    const wchar_t* items[] = {L"Время", L"Время/Температура", L"Время/Дата/Температура", L"Температура"};
+    ASSERT_EQ(4, m.ComboBoxMode.Count());
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(items[i], m.ComboBoxMode.ItemText(i));
+    struct {
+        int id, image;
+        const wchar_t* hint;
+    } buttons[] = {{TFormMain::tbSett, 5, L"Настройки"},
+                   {TFormMain::tbTime, 8, L"Настройки времени и яркости"},
+                   {TFormMain::tbHelp, 6, L"Помощь  F1"},
+                   {TFormMain::tbAbout, 7, L"О программе"}};
+    for (const auto& b : buttons) {
+        EXPECT_EQ(b.image, m.ToolBarMain.Image(b.id));
+        EXPECT_EQ(b.hint, m.ToolBarMain.Hint(b.id));
+    }
+    EXPECT_EQ(0, m.ToolBarConnect.Image(TFormMain::tbInterface));
+    EXPECT_EQ(L"COM", m.ToolBarConnect.Hint(TFormMain::tbInterface));
+    EXPECT_EQ(17, m.ImageList32x32.Count());
+    EXPECT_EQ(17, m.ImageList32x32H.Count());
+    EXPECT_EQ(17, m.ImageList32x32D.Count());
+    EXPECT_EQ(4, m.ImageListZVL_Modes.Count());
+    EXPECT_EQ(9, m.PopupMenuDateTime.ImageIndex(TFormMain::miSetCurrent));
+    EXPECT_EQ(0, m.PopupMenuDateTime.ImageIndex(TFormMain::miRefreshDateTime));
+    EXPECT_EQ(L"версия 2.01", w->FormAbout.LabelAppVersion.Text());
+    EXPECT_EQ(L"Время/Дата/Температура", w->FormAbout.LabelAppName.Text());
+    // The settings dialog offers the serial port only.
+    EXPECT_EQ(1, w->FormSett.ComboBoxInterface.Count());
+    EXPECT_FALSE(IsWindowVisible(w->FormSett.GroupBoxTCP));
+    EXPECT_FALSE(IsWindowVisible(w->FormSett.GroupBoxInterface));
+}
+
+// ---- rights and modes -------------------------------------------------------------------
+
+TEST_F(MainWindow, WithoutControllerSettingNothingCanBeChanged) {
+    Open("[COMMON]\r\n", "[ZVL]\r\nMode=2\r\nInterval=10\r\n");
+    TFormMain& m = Main();
+    EXPECT_FALSE(m.ControllerSetting);
+    EXPECT_FALSE(IsWindowVisible(m.DateTimePickerDC));
+    EXPECT_FALSE(IsWindowVisible(m.DateTimePickerTC));
+    EXPECT_FALSE(IsWindowVisible(m.SpeedButtonSet));
+    EXPECT_TRUE(IsWindowVisible(m.SpeedButtonGet));
+    EXPECT_FALSE(m.ComboBoxMode.Enabled());
+    EXPECT_FALSE(m.LabelMode.Enabled());
+    for (int item = 0; item < 4; ++item) {
+        m.ComboBoxMode.SetIndex(item);
+        m.ComboBoxModeChange();
+        EXPECT_FALSE(m.EditInterval.Enabled()) << item;
+        EXPECT_FALSE(m.LabelInterval.Enabled()) << item;
+    }
+}
+
+TEST_F(MainWindow, ModesEnableTheIntervalRowAndThePickers) {
+    Open();
+    TFormMain& m = Main();
+    struct {
+        int item;
+        bool interval, pickers;
+    } cases[] = {{0, false, true}, {1, true, true}, {2, true, true}, {3, false, false}};
+    for (const auto& c : cases) {
+        m.ComboBoxMode.SetIndex(c.item);
+        m.ComboBoxModeChange();
+        EXPECT_EQ(c.item + 1, m.BoardSettings.Mode);
+        EXPECT_EQ(c.interval, m.EditInterval.Enabled()) << c.item;
+        EXPECT_EQ(c.interval, m.PanelInterval.Enabled()) << c.item;
+        EXPECT_EQ(c.interval, m.LabelInterval.Enabled()) << c.item;
+        EXPECT_EQ(c.pickers, m.DateTimePickerDC.Enabled()) << c.item;
+        EXPECT_EQ(c.pickers, m.DateTimePickerTC.Enabled()) << c.item;
+        // The interval picture is the normal or the grey stopwatch.
+        widgets::Canvas expected(32, 32);
+        expected.Fill(m.ImageInterval.Back());
+        (c.interval ? m.ImageList32x32 : m.ImageList32x32D).Draw(expected.Dc(), 16, 0, 0);
+        uitest::Rendered image(m.ImageInterval);
+        int differing = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) differing += image.At(x, y) != expected.Pixel(x, y);
+        EXPECT_EQ(0, differing) << c.item;
+    }
+    m.ComboBoxMode.SetIndex(-1);
+    m.ComboBoxModeChange();
+    EXPECT_EQ(0, m.BoardSettings.Mode);
+}
+
+// ---- the interval field ------------------------------------------------------------------
+
+TEST_F(MainWindow, TypingAndLeavingTheIntervalField) {
+    Open();
+    TFormMain& m = Main();
+    uitest::BoxRecorder boxes;
+    m.EditInterval.SetText(L"");
+    Type(L"3");
+    EXPECT_EQ(3, m.BoardSettings.Interval);
+    Type(L"0");
+    EXPECT_EQ(30, m.BoardSettings.Interval);
+    Type(L"0");
+    EXPECT_EQ(L"300", m.EditInterval.Text());
+    EXPECT_EQ(30, m.BoardSettings.Interval) << "300 is no interval: the value stays";
+    Type(L"a-+ .");
+    EXPECT_EQ(L"300", m.EditInterval.Text()) << "only digits and Backspace pass";
+    Type(L"\b");
+    EXPECT_EQ(L"30", m.EditInterval.Text());
+    Type(L"0");
+
+    struct {
+        const wchar_t* text;
+        bool warns;
+    } cases[] = {{L"300", true}, {L"0", true}, {L"", true}, {L"255", false}, {L"1", false}, {L"007", false}};
+    for (const auto& c : cases) {
+        boxes.Boxes.clear();
+        m.EditInterval.SetText(c.text);
+        m.EditIntervalExit();
+        if (c.warns) {
+            ASSERT_EQ(1u, boxes.Boxes.size()) << widgets::Narrow(c.text);
+            EXPECT_EQ("Допустимые значения для интервала 1-255      \r\nБудет установлено минимальное допустимое значение",
+                      boxes.Boxes[0].Text);
+            EXPECT_EQ("Внимание", boxes.Boxes[0].Caption);
+            EXPECT_EQ(compat::kBoxIconWarning | compat::kBoxTopMost, boxes.Boxes[0].Type);
+            EXPECT_EQ(L"1", m.EditInterval.Text());
+            EXPECT_EQ(1, m.BoardSettings.Interval);
+            EXPECT_EQ(GetSysColor(COLOR_WINDOW), m.EditInterval.Colour());
+        } else {
+            EXPECT_TRUE(boxes.Boxes.empty()) << widgets::Narrow(c.text);
+            EXPECT_EQ(c.text, m.EditInterval.Text());
+        }
+    }
+}
+
+TEST_F(MainWindow, TheFieldTurnsRedWhileTheWarningIsShown) {
+    Open();
+    TFormMain& m = Main();
+    uitest::BoxRecorder boxes;
+    static COLORREF seen;
+    seen = 0;
+    static TFormMain* main;
+    main = &m;
+    boxes.DuringBox = [](void*) { seen = main->EditInterval.Colour(); };
+    m.EditInterval.SetText(L"0");
+    m.EditIntervalExit();
+    EXPECT_EQ(RGB(255, 0, 0), seen);
+}
+
+// ---- the timer ----------------------------------------------------------------------------
+
+TEST_F(MainWindow, TimerStepsPerInterface) {
+    Open();
+    TFormMain& m = Main();
+    auto exchange = [&] { return std::make_pair(m.SpeedButtonGet.Enabled(), m.SpeedButtonSet.Enabled()); };
+    using P = std::pair<bool, bool>;
+
+    board::Interface = 0;  // serial: the buttons follow Busy
+    board::Busy = true;
+    m.TimerTimer();
+    EXPECT_EQ(P(false, false), exchange());
+    board::Busy = false;
+    m.TimerTimer();
+    EXPECT_EQ(P(true, true), exchange());
+    EXPECT_FALSE(w->FormStat.Visible());
+    EXPECT_FALSE(w->FormSett.SpeedButtonGSM_PowerOff.Enabled());
+
+    for (int usb : {1, 4}) {  // USB and radio: the adapter must be there
+        board::Interface = static_cast<std::int8_t>(usb);
+        cFTD::DevicesCount = 0;
+        m.TimerTimer();
+        EXPECT_EQ(P(false, false), exchange()) << usb;
+        cFTD::DevicesCount = 1;
+        m.TimerTimer();
+        EXPECT_EQ(P(true, true), exchange()) << usb;
+        board::Busy = true;
+        m.TimerTimer();
+        EXPECT_EQ(P(false, false), exchange()) << usb;
+        board::Busy = false;
+    }
+
+    board::Interface = 2;  // TCP: the status window while a socket exists
+    board::TCP.Socket = 0;
+    m.TimerTimer();
+    EXPECT_FALSE(w->FormStat.Visible());
+    board::TCP.Socket = 1234;
+    for (int tick = 0; tick < 3; ++tick) {
+        m.TimerTimer();
+        EXPECT_TRUE(w->FormStat.Visible());
+        EXPECT_EQ(L"TCP", w->FormStat.Text());
+        EXPECT_EQ(L"Установка TCP соединения..", w->FormStat.LabelStat.Caption());
+    }
+    EXPECT_NE(GetForegroundWindow(), w->FormStat.hwnd) << "the status window takes no input";
+    board::TCP.Socket = 0;
+    m.TimerTimer();
+    EXPECT_FALSE(w->FormStat.Visible());
+
+    board::Interface = 2;
+    board::TCP.Socket = 99;
+    m.TimerTimer();
+    board::Interface = 5;  // no interface: the status window goes away
+    m.TimerTimer();
+    EXPECT_FALSE(w->FormStat.Visible());
+    EXPECT_EQ(P(true, true), exchange());
+    board::TCP.Socket = 0;
+}
+
+TEST_F(MainWindow, TimerFollowsTheGsmModem) {
+    Open();
+    TFormMain& m = Main();
+    board::Interface = 3;
+    cGSM& gsm = board::GSM;
+    m.TimerTimer();
+    EXPECT_FALSE(w->FormGSM.Visible());
+    EXPECT_FALSE(m.SpeedButtonGet.Enabled()) << "no network yet";
+    gsm.ModemOn = 1;
+    gsm.BalanceEnable = 1;
+    std::snprintf(gsm.StatusText[2], sizeof gsm.StatusText[2], "%s", "Поиск сети");
+    gsm.StatusIdx = 2;
+    m.TimerTimer();
+    EXPECT_TRUE(w->FormGSM.Visible());
+    EXPECT_TRUE(w->FormStat.Visible());
+    EXPECT_EQ(L"GSM", w->FormStat.Text());
+    EXPECT_EQ(L"Поиск сети", w->FormStat.LabelStat.Caption());
+    EXPECT_TRUE(w->FormSett.SpeedButtonGSM_PowerOff.Enabled());
+    EXPECT_TRUE(w->FormSett.SpeedButtonSIM_Balance.Enabled());
+    EXPECT_TRUE(w->FormSett.SpeedButtonSIM_Clear.Enabled());
+    gsm.NetworkFound = 1;
+    gsm.CSQ_Gate1 = 1, gsm.CSQ_Gate2 = 1, gsm.CSQ = 31;
+    gsm.StatusIdx = 0;
+    m.TimerTimer();
+    EXPECT_TRUE(m.SpeedButtonGet.Enabled());
+    EXPECT_FALSE(w->FormStat.Visible());
+    EXPECT_EQ(L"93%", w->FormGSM.LabelCSQ.Text());
+    EXPECT_EQ(L"Сеть найдена", w->FormGSM.Hints.Get(w->FormGSM.ImageNet));
+    gsm.Busy = 1;
+    m.TimerTimer();
+    EXPECT_FALSE(w->FormSett.SpeedButtonGSM_PowerOff.Enabled());
+    gsm.Busy = 0;
+    gsm.ModemOn = 0;
+    gsm.NetworkFound = 0;
+    gsm.CSQ_Gate1 = 0, gsm.CSQ_Gate2 = 0, gsm.BalanceEnable = 0;
+    board::Interface = 0;
+    m.TimerTimer();
+    EXPECT_FALSE(w->FormGSM.Visible());
+    EXPECT_FALSE(w->FormSett.SpeedButtonGSM_PowerOff.Enabled());
+}
+
+TEST(GsmWindow, GaugeValues) {
+    widgets::ImageList normal, grey;
+    TFormGSM gsm(nullptr, normal, grey);
+    struct {
+        int q;
+        const wchar_t* label;
+        COLORREF colour;
+        int filled;
+    } cases[] = {{99, L"", RGB(255, 0, 0), 0}, {0, L"", RGB(255, 0, 0), 0}, {20, L"60%", RGB(102, 102, 0), 60},
+                 {31, L"93%", RGB(17, 187, 0), 93}, {10, L"30%", RGB(178, 26, 0), 30}};
+    for (const auto& c : cases) {
+        gsm.GaugeUpdate(c.q);
+        EXPECT_EQ(c.label, gsm.LabelCSQ.Text()) << c.q;
+        const widgets::Canvas& canvas = gsm.ImageCSQ.Surface();
+        // Stripe i spans trunc((99 - i) * 3.16) .. trunc((100 - i) * 3.16); probe its middle.
+        int filled = 0;
+        for (int i = 0; i < 100; ++i) {
+            int y = static_cast<int>((99 - i) * 3.16) + 1;
+            filled += canvas.Pixel(19, y) != gsm.ImageCSQ.Back();
+        }
+        EXPECT_EQ(c.filled, filled) << c.q;
+    }
+    gsm.GaugeUpdate(31);
+    int top = static_cast<int>((99 - 92) * 3.16) + 1;
+    EXPECT_EQ(RGB(static_cast<int>(92 * (17 / 94.0)), static_cast<int>(92 * (237 / 94.0)), 0),
+              gsm.ImageCSQ.Surface().Pixel(19, top));
+}
+
+// ---- the display imitation -------------------------------------------------------------------
+
+TEST_F(MainWindow, DisplayShowsTheClockWithALeadingZeroAndTheBrightness) {
+    Open("[COMMON]\r\nControllerSetting=1\r\n[TIME]\r\nRefresh=0\r\nBrightN=40\r\nBrightA=100\r\n",
+         "[ZVL]\r\nMode=1\r\nInterval=5\r\n");
+    TFormMain& m = Main();
+    m.Timer.SetEnabled(false);
+    SYSTEMTIME t{};
+    GetLocalTime(&t);
+    t.wHour = 9, t.wMinute = 5, t.wSecond = 3;
+    m.DateTimePickerTC.SetValue(t);
+    m.Emulation.RefreshCountdown = 0;
+    m.EmulationStep();
+    EXPECT_EQ(L"09:05:03", m.PanelEmul.Caption());
+
+    struct {
+        WORD hour;
+        int intensity;
+    } cases[] = {{3, 100}, {12, 250}};
+    for (const auto& c : cases) {
+        t.wHour = c.hour;
+        m.DateTimePickerTC.SetValue(t);
+        m.DateTimePickerTCChange();
+        EXPECT_EQ(RGB(c.intensity, 0, 0), m.PanelEmul.TextColour()) << c.hour;
+        m.EmulationStep();
+        m.Emulation.RefreshCountdown = 0;
+        m.EmulationStep();
+        uitest::Rendered panel(m.PanelEmul);
+        EXPECT_GT(panel.Count(RGB(c.intensity, 0, 0)), 50) << "text pixels of hour " << c.hour;
+        EXPECT_GT(panel.Count(RGB(0, 0, 0)), 3000) << "black background";
+    }
+}
+
+TEST_F(MainWindow, DisplayFollowsTheComputerClockWhenRefreshIsOn) {
+    Open("[COMMON]\r\nControllerSetting=1\r\n[TIME]\r\nRefresh=1\r\n", "[ZVL]\r\nMode=4\r\nInterval=5\r\n");
+    TFormMain& m = Main();
+    m.Timer.SetEnabled(false);
+    EXPECT_TRUE(m.PopupMenuDateTime.Checked(TFormMain::miRefreshDateTime));
+    SYSTEMTIME old{};
+    GetLocalTime(&old);
+    old.wYear = 2001;
+    m.DateTimePickerDC.SetValue(old);
+    m.Emulation.RefreshCountdown = 0;
+    m.EmulationStep();
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    EXPECT_EQ(now.wYear, m.DateTimePickerDC.Value().wYear);
+    std::wstring text = m.PanelEmul.Caption();
+    EXPECT_EQ(L'\u00B0', text.back()) << "mode 4 shows the temperature";
+    // Switching it off keeps the pickers.
+    m.PopupMenuDateTime.Choose(TFormMain::miRefreshDateTime);
+    EXPECT_FALSE(m.Refresh);
+    m.DateTimePickerDC.SetValue(old);
+    m.Emulation.RefreshCountdown = 0;
+    m.EmulationStep();
+    EXPECT_EQ(2001, m.DateTimePickerDC.Value().wYear);
+}
+
+// ---- configuration ---------------------------------------------------------------------------
+
+TEST_F(MainWindow, ConfigurationLoadedAtFirstShowAndSavedAtClose) {
+    const std::string common =
+        "[COMMON]\r\nInterface=0\r\nInterfaces[0]=\xCF\xEE\xF0\xF2 COM\r\nControllerSetting=1\r\n"
+        "[TIME]\r\nRefresh=0\r\nHourM=5\r\nHourA=9\r\nHourE=17\r\nHourN=22\r\n"
+        "BrightM=30\r\nBrightA=90\r\nBrightE=70\r\nBrightN=20\r\n";
+    const std::string zorvel = "[ZVL]\r\nBoardN=7\r\nRepeatsC=2\r\nMode=2\r\nInterval=45\r\n";
+    Open(common, zorvel);
+    TFormMain& m = Main();
+    EXPECT_EQ(2, m.BoardSettings.Mode);
+    EXPECT_EQ(1, m.ComboBoxMode.Index());
+    EXPECT_EQ(L"45", m.EditInterval.Text());
+    EXPECT_EQ(22, m.BoardSettings.HourN);
+    EXPECT_EQ(L"Порт COM", m.ToolBarConnect.Hint(TFormMain::tbInterface));
+    EXPECT_FALSE(m.PopupMenuDateTime.Checked(TFormMain::miRefreshDateTime));
+    // Nothing changed: the close writes back exactly what was read.
+    const std::string before = ReadFile("Common.ini") + ReadFile("Zorvel.ini");
+    SendMessageW(m, WM_CLOSE, 0, 0);
+    EXPECT_EQ(common, ReadFile("Common.ini"));
+    EXPECT_EQ(zorvel, ReadFile("Zorvel.ini"));
+    EXPECT_EQ(before, ReadFile("Common.ini") + ReadFile("Zorvel.ini"));
+}
+
+TEST_F(MainWindow, ChangesReachTheFilesAtClose) {
+    Open();
+    TFormMain& m = Main();
+    m.ComboBoxMode.SetIndex(1);
+    m.ComboBoxModeChange();
+    m.EditInterval.SetText(L"77");
+    m.PopupMenuDateTime.Choose(TFormMain::miRefreshDateTime);
+    board::Interface = 2;
+    SendMessageW(m, WM_CLOSE, 0, 0);
+    char value[64];
+    GetPrivateProfileStringA("ZVL", "Mode", "", value, sizeof value, BinPath("Zorvel.ini").c_str());
+    EXPECT_STREQ("2", value);
+    GetPrivateProfileStringA("ZVL", "Interval", "", value, sizeof value, BinPath("Zorvel.ini").c_str());
+    EXPECT_STREQ("77", value);
+    GetPrivateProfileStringA("COMMON", "Interface", "", value, sizeof value, BinPath("Common.ini").c_str());
+    EXPECT_STREQ("2", value);
+    GetPrivateProfileStringA("TIME", "Refresh", "", value, sizeof value, BinPath("Common.ini").c_str());
+    EXPECT_STREQ("1", value);
+    board::Interface = 0;
+}
+
+// ---- exchanges through the buttons -----------------------------------------------------------
+
+const std::string kStatus =
+    "Soft:10.1\r\nTime:12:05:09\r\nDate:06.12.26\r\nMode:4\r\nInterval,sec:10\r\n"
+    "Time Brightness:6.10.16.21\r\nBrightness(20...100):100.80.60.20\r\nT=+21\r\n";
+
+TEST_F(MainWindow, ReadThroughTheButtonFillsTheWindow) {
+    Open();
+    TFormMain& m = Main();
+    uitest::BoxRecorder boxes;
+    fakes::VirtualClock clock;
+    board::Interface = 0;
+    fakes::AddReply({fakes::Kind::COM, "read status\r", kStatus, 300});
+    fakes::ClearCalls();
+    static TFormMain* main;
+    main = &m;
+    static std::wstring captionDuring;
+    clock.onMessages = [] { captionDuring = main->SpeedButtonGet.Text(); };
+    m.SpeedButtonGetClick();
+    EXPECT_EQ(L"Ждите...", captionDuring);
+    ASSERT_EQ(2u, boxes.Boxes.size());  // the clock warning, then the outcome
+    EXPECT_EQ("Внимание", boxes.Boxes[0].Caption);
+    EXPECT_EQ("Настройки успешно прочитаны", boxes.Boxes[1].Text);
+    EXPECT_EQ("Информация", boxes.Boxes[1].Caption);
+    EXPECT_EQ(m.hwnd, boxes.Boxes[1].Owner);
+    SYSTEMTIME date = m.DateTimePickerDC.Value(), time = m.DateTimePickerTC.Value();
+    EXPECT_EQ(6, date.wDay);
+    EXPECT_EQ(12, date.wMonth);
+    EXPECT_EQ(2026, date.wYear);
+    EXPECT_EQ(12, time.wHour);
+    EXPECT_EQ(5, time.wMinute);
+    EXPECT_EQ(9, time.wSecond);
+    EXPECT_EQ(3, m.ComboBoxMode.Index());
+    EXPECT_EQ(4, m.BoardSettings.Mode);
+    EXPECT_EQ(L"10", m.EditInterval.Text());
+    EXPECT_FALSE(m.EditInterval.Enabled()) << "mode 4 has no interval";
+    EXPECT_FALSE(m.DateTimePickerDC.Enabled());
+    EXPECT_EQ(20, m.BoardSettings.BrightN);
+    EXPECT_FALSE(m.Refresh);
+    EXPECT_FALSE(m.PopupMenuDateTime.Checked(TFormMain::miRefreshDateTime));
+    EXPECT_EQ(L"Прочитать", m.SpeedButtonGet.Text());
+    EXPECT_TRUE(m.SpeedButtonGet.Enabled());
+    EXPECT_TRUE(m.ToolBarMain.ButtonEnabled(TFormMain::tbSett));
+    EXPECT_FALSE(board::Busy);
+    EXPECT_EQ((std::vector<std::string>{"COM.Open(1,1)", "COM.SendEx(read status\r)", "COM.Close()"}),
+              fakes::Calls());
+}
+
+TEST_F(MainWindow, WriteThroughTheButtonSendsTheWindowsValues) {
+    Open();
+    TFormMain& m = Main();
+    uitest::BoxRecorder boxes;
+    fakes::VirtualClock clock;
+    board::Interface = 0;
+    fakes::AddReply({fakes::Kind::COM, "read status\r", kStatus, 100});
+    fakes::AddReply({fakes::Kind::COM, "write", "Ok\r", 100});
+    m.ComboBoxMode.SetIndex(1);
+    m.ComboBoxModeChange();
+    m.EditInterval.SetText(L"42");
+    m.SpeedButtonSetClick();
+    ASSERT_EQ(1u, boxes.Boxes.size());
+    EXPECT_EQ("Устройство подтверждает смену настроек", boxes.Boxes[0].Text);
+    std::vector<std::string> sent;
+    for (const std::string& call : fakes::Calls())
+        if (call.rfind("COM.SendEx(write mode", 0) == 0 || call.rfind("COM.SendEx(write interval", 0) == 0)
+            sent.push_back(call);
+    EXPECT_EQ((std::vector<std::string>{"COM.SendEx(write mode=2\r)", "COM.SendEx(write interval=42\r)"}), sent);
+    EXPECT_EQ(L"Установить", m.SpeedButtonSet.Text());
+}
+
+}  // namespace

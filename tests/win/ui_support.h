@@ -1,0 +1,57 @@
+// Helpers of the window tests: a message box recorder that also answers,
+// message pumping, and rendering a window into memory to probe its pixels.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "compat/platform.h"
+#include "zorvel/widgets/window.h"
+
+namespace uitest {
+
+struct RecordedBox {
+    std::string Text, Caption;
+    unsigned Type;
+    HWND Owner;
+};
+
+// Installs itself as the one message box function for its lifetime.
+class BoxRecorder {
+public:
+    BoxRecorder();
+    ~BoxRecorder();
+    std::vector<RecordedBox> Boxes;
+    int Answer = compat::kAnswerOk;
+    // Runs while a box "is shown" (the transport is still open then, say).
+    void (*DuringBox)(void*) = nullptr;
+    void* DuringBoxArg = nullptr;
+
+private:
+    static int Handle(void* owner, const char* text, const char* caption, unsigned type);
+    compat::MessageBoxHandler previous_;
+};
+
+// Dispatches everything already queued.
+void PumpPending();
+// Waits up to `ms` for messages and dispatches them (lets pending X events arrive).
+void FlushEvents(DWORD ms);
+// A top-level window with that caption, waiting up to `ms`.
+HWND WaitForWindow(const std::wstring& caption, DWORD ms);
+
+// Renders the client area of `window` with WM_PRINTCLIENT.
+class Rendered {
+public:
+    explicit Rendered(HWND window);
+    COLORREF At(int x, int y) const { return canvas_.Pixel(x, y); }
+    const widgets::Canvas& Canvas() const { return canvas_; }
+    // How many pixels have exactly this colour.
+    int Count(COLORREF colour) const;
+
+private:
+    widgets::Canvas canvas_;
+};
+
+}  // namespace uitest

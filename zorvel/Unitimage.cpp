@@ -1,0 +1,45 @@
+#include "zorvel/Unitimage.h"
+
+#include "zorvel/widgets/images.h"
+#include "zorvel/widgets/layout.h"
+
+TFormImage::TFormImage(HWND owner) {
+    widgets::FormOptions o;
+    o.Caption = L"";
+    o.Style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    o.ExStyle = WS_EX_DLGMODALFRAME;
+    o.ClientWidth = 194;
+    o.ClientHeight = 124;
+    o.Owner = owner;
+    CreateForm(o);
+    Label.Create(hwnd, 0, 0, 194, 40);
+    Image.Create(hwnd, 0, 40, 194, 46);
+    PanelBottom.Create(hwnd, 0, 86, 194, 38);
+    BitBtnOK.Create(PanelBottom, L"OK", 113, 3, 75, 32, nullptr);
+    BitBtnOK.OnClick = [this] { ModalResult = widgets::mrOk; };
+}
+
+bool TFormImage::ShowScheme(const std::wstring& caption, const std::wstring& text, const std::wstring& path) {
+    SetText(caption);
+    Label.SetCaption(text, FormFont(), GetSysColor(COLOR_BTNTEXT), DT_CENTER | DT_VCENTER | DT_WORDBREAK);
+    widgets::Bitmap picture = widgets::Bitmap::FromFile(path.c_str());
+    if (!picture) return false;
+    SIZE size = picture.Size();
+    int width = size.cx + 12 < 300 ? 300 : size.cx + 12;
+    int height = size.cy + 38 + 40 + 50;
+    SetWindowPos(hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client = Client();
+    widgets::LayoutBands(client, {{Label, widgets::Align::Top, 40, {}},
+                                  {PanelBottom, widgets::Align::Bottom, 38, {}},
+                                  {Image, widgets::Align::Client, 0, {}}});
+    RECT area = Image.Client();
+    Image.ResizeCanvas(area.right, area.bottom);
+    HDC source = CreateCompatibleDC(Image.Surface().Dc());
+    HGDIOBJ old = SelectObject(source, picture);
+    BitBlt(Image.Surface().Dc(), 0, 0, size.cx, size.cy, source, 0, 0, SRCCOPY);
+    SelectObject(source, old);
+    DeleteDC(source);
+    BitBtnOK.Move(PanelBottom.Client().right - 81, 3, 75, 32);
+    ShowModal();
+    return true;
+}

@@ -1,0 +1,15 @@
+// FormInput: a small text-input dialog (a label, an edit field, OK and
+// cancel). Created and kept like the other windows; nothing opens it yet.
+#pragma once
+
+#include "zorvel/widgets/controls.h"
+#include "zorvel/widgets/form.h"
+
+class TFormInput : public widgets::Form {
+public:
+    explicit TFormInput(HWND owner);
+
+    widgets::Label Label;
+    widgets::Edit Edit;
+    widgets::SpeedButton BitBtnOK, BitBtnCancel;
+};

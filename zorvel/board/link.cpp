@@ -1,0 +1,243 @@
+#include "zorvel/board/link.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "ravlo/ravlo.h"
+#include "transports/COM.h"
+#include "transports/FTD.h"
+#include "transports/GSM.h"
+#include "transports/RFM.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace board {
+
+// The components expect to be set up in this order; keeping the definitions
+// together in this one file is what guarantees it.
+cCOM COM("COM.ini");
+cFTD FTD("FTD.ini");
+cRavlo TCP("TCP.ini");
+cGSM GSM("GSM.ini");
+cRFM RFM("RFM.ini");
+
+std::int8_t Interface = 0;
+bool Busy = false;
+
+namespace {
+
+std::mutex replyLock;
+char replyBuf[ReplyCapacity];  // ReplyBuf: zero from replyLen to the end
+std::uint32_t replyLen = 0;    // ReplyLen
+
+void AppendReply(const char* data, int count) {
+    if (!data || count <= 0) return;
+    std::lock_guard<std::mutex> hold(replyLock);
+    // The last byte stays zero, so a search always ends inside the buffer;
+    // what does not fit is dropped.
+    const std::size_t room = ReplyCapacity - 1 - replyLen;
+    const std::size_t kept = std::min(static_cast<std::size_t>(count), room);
+    std::memcpy(replyBuf + replyLen, data, kept);
+    replyLen += static_cast<std::uint32_t>(kept);
+}
+
+Acknowledge CheckReply() {
+    std::lock_guard<std::mutex> hold(replyLock);
+    return CheckAcknowledge(std::string_view(replyBuf, replyLen));
+}
+
+class PlatformWaiter final : public Waiter {
+public:
+    void Sleep(unsigned ms, bool alertable) override {
+#ifdef _WIN32
+        SleepEx(ms, alertable ? TRUE : FALSE);
+#else
+        (void)alertable;
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+#endif
+    }
+
+    void HandleMessages() override {
+#ifdef _WIN32
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                // The window's own loop must still see the quit request.
+                PostQuitMessage(static_cast<int>(message.wParam));
+                return;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+#endif
+    }
+};
+
+PlatformWaiter platformWaiter;
+std::atomic<Waiter*> currentWaiter{&platformWaiter};
+
+// One round of every wait: sleep, then let the window handle its messages.
+void Round(Waiter& waiter, unsigned ms, bool alertable) {
+    waiter.Sleep(ms, alertable);
+    waiter.HandleMessages();
+}
+
+}  // namespace
+
+void SetWaiter(Waiter* waiter) { currentWaiter = waiter ? waiter : &platformWaiter; }
+
+void WireTransports(void* hWnd) {
+    COM.hWnd = hWnd;
+    FTD.hWnd = hWnd;
+    TCP.hWnd = static_cast<decltype(TCP.hWnd)>(hWnd);
+    GSM.hWnd = hWnd;
+    RFM.hWnd = hWnd;
+
+    COM.pRecvCallback = ReceiveData;
+    FTD.pRecvCallback = ReceiveUSB;
+    TCP.pRecvCallback = ReceiveData;
+
+    GSM.pFTD = &FTD;
+    RFM.pFTD_hDevice = &FTD.hDevice;
+
+    RFM.pRecvCallback = ReceiveData;
+    RFM.pFTD_Open = FtdOpen;
+    RFM.pFTD_Close = FtdClose;
+    RFM.pFTD_SendEx = FtdSendEx;
+    RFM.pFTD_GetBitMode = FtdGetBitMode;
+    RFM.pFTD_SetBitMode = FtdSetBitMode;
+
+    cFTD::RegisterDeviceNotificationToHWND(hWnd);
+}
+
+bool FtdOpen(bool a) { return FTD.Open(a, true); }
+void FtdClose() { FTD.Close(); }
+bool FtdSendEx(char* data, int length) { return FTD.SendEx(data, length); }
+bool FtdGetBitMode(unsigned char* mode) { return FTD.GetBitMode(mode); }
+bool FtdSetBitMode(unsigned char mask, unsigned char mode) { return FTD.SetBitMode(mask, mode); }
+
+bool InterfaceOpen(bool showMessages, bool startReader) {
+    switch (Interface) {
+        case 0: return COM.Open(showMessages, startReader);
+        case 1: return FTD.Open(showMessages, startReader);
+        case 2: return TCP.Open(showMessages, startReader);
+        case 3:
+            GSM.Open(showMessages);  // only PowerOn tells whether the call stands
+            return GSM.PowerOn(true);
+        case 4: return RFM.Open(true, false, true);
+        default: return false;
+    }
+}
+
+void InterfaceClose() {
+    switch (Interface) {
+        case 0: COM.Close(); break;
+        case 1: FTD.Close(); break;
+        case 2: TCP.Close(); break;
+        case 3:
+            if (GSM.ModemOn) {
+                GSM.CSD_Close();
+                GSM.PowerOff(true);
+            }
+            GSM.Close();
+            break;
+        case 4: RFM.Close(); break;
+        default: break;
+    }
+}
+
+void InterfaceSend(char* data, int length) {
+    if (!data || length < 0) return;
+    switch (Interface) {
+        case 0: COM.SendEx(data, length); break;
+        case 1: FTD.SendEx(data, length); break;
+        case 2: TCP.Send(data, static_cast<unsigned long>(length)); break;
+        case 3: GSM.CSD_Send(data, length); break;
+        case 4: RFM.Send(data, length); break;
+        default: break;
+    }
+}
+
+void ReceiveData(char* data, int count) {
+    if (GSM.ModemOn) GSM.Recv(data, count);
+    AppendReply(data, count);
+    switch (Interface) {
+        case 0: COM.RecvC = 0; break;
+        case 1: FTD.RecvC = 0; break;
+        case 2: TCP.RecvC = 0; break;
+        case 3: FTD.RecvC = 0; break;  // the modem's bytes come through the USB adapter
+        default: break;
+    }
+}
+
+void ReceiveUSB(char* data, int count) {
+    if (Interface == 4)
+        RFM.Recv(data, count);  // the radio hands the board's reply on through ReceiveData
+    else
+        ReceiveData(data, count);
+}
+
+void ClearReply() {
+    std::lock_guard<std::mutex> hold(replyLock);
+    std::memset(replyBuf, 0, replyLen);
+    replyLen = 0;
+}
+
+std::uint32_t ReplyLength() {
+    std::lock_guard<std::mutex> hold(replyLock);
+    return replyLen;
+}
+
+std::string ReplyText() {
+    std::lock_guard<std::mutex> hold(replyLock);
+    return std::string(replyBuf, replyLen);
+}
+
+std::string ReplyBufferCopy() {
+    std::lock_guard<std::mutex> hold(replyLock);
+    return std::string(replyBuf, ReplyCapacity);
+}
+
+void SendCommand(const std::string& text) {
+    ClearReply();
+    std::string bytes = text;  // the transports take a mutable buffer
+    InterfaceSend(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+void WaitReply() {
+    Waiter& waiter = *currentWaiter.load();
+    for (int round = 0; round < 10; ++round) Round(waiter, 200, true);
+}
+
+Acknowledge WaitAcknowledge(unsigned limitMs) {
+    Waiter& waiter = *currentWaiter.load();
+    for (std::uint64_t counted = 0; counted < limitMs; counted += 50) {
+        Round(waiter, 50, true);
+        Acknowledge seen = CheckReply();
+        if (seen != Acknowledge::NothingYet) return seen;
+    }
+    return Acknowledge::NothingYet;
+}
+
+void SettlePause() {
+    Waiter& waiter = *currentWaiter.load();
+    for (unsigned counted = 0; counted < 6000; counted += 56) Round(waiter, 56, false);
+}
+
+bool WaitReplyUntil(const std::function<bool(const std::string&)>& complete, unsigned limitMs) {
+    constexpr unsigned kPollMs = 5;
+    Waiter& waiter = *currentWaiter.load();
+    for (std::uint64_t counted = 0;; counted += kPollMs) {
+        if (complete(ReplyText())) return true;
+        if (counted >= limitMs) return false;
+        Round(waiter, kPollMs, true);
+    }
+}
+
+}  // namespace board

@@ -1,0 +1,96 @@
+// A top-level window created once and reused: created hidden, its messages
+// dispatched to members named like the handlers they run, modal showing with a
+// modal result the way dialogs behave.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "zorvel/widgets/window.h"
+
+namespace widgets {
+
+class Timer;
+
+enum ModalResult : int { mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL };
+
+struct FormOptions {
+    std::wstring Caption;
+    DWORD Style = WS_CAPTION | WS_SYSMENU;  // the border and the title-bar buttons
+    DWORD ExStyle = 0;
+    int ClientWidth = 300, ClientHeight = 200;
+    HWND Owner = nullptr;
+    const wchar_t* FontFace = L"Tahoma";
+    int FontPixels = 13;  // character height
+    COLORREF Colour = CLR_INVALID;  // CLR_INVALID: the button face colour
+};
+
+class Form : public Window {
+public:
+    Form() = default;
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+    virtual ~Form();
+
+    int ModalResult = mrNone;
+
+    // Disables the owner, shows the window and handles messages until
+    // ModalResult is set (or the window is gone); then hides the window,
+    // enables the owner again and returns the result.
+    int ShowModal();
+    // Shows or hides the window without activating it.
+    void ShowInactive(bool visible) const;
+    void CenterOnScreen() const;
+    void CenterOnOwner() const;
+    void SetClientSize(int width, int height) const;
+
+    HFONT FormFont() const { return font_; }
+    COLORREF Colour() const { return background_.Colour(); }
+    HBRUSH Background() const { return background_; }
+
+protected:
+    void CreateForm(const FormOptions& options);
+
+    // The one switch of the window procedure. Derived forms handle what they
+    // need and call Form::HandleMessage for the rest.
+    virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+    virtual void OnShowing() {}       // before the window becomes visible
+    virtual void OnActivated() {}     // the window became the active one
+    virtual void OnClosing() {}       // the operator asked to close; default hides (modal: Cancel)
+    virtual void OnLeftMouseDown() {} // on the free client area
+    virtual void OnKey(WORD /*key*/) {}
+
+    // The main window ends the message loop when it is destroyed.
+    bool QuitOnDestroy = false;
+
+private:
+    friend class Timer;
+    void AddTimer(Timer* timer);
+    void RemoveTimer(Timer* timer);
+    std::vector<Timer*> timers_;
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    Font font_;
+    Brush background_;
+    bool modal_ = false;
+};
+
+// SC_MOVE combined with the caption hit-test code.
+constexpr WPARAM kDragCommand = 0xF012;
+// Starts moving a window as if its caption had been pressed.
+void DragByClientArea(HWND form);
+
+// Shows what an exception said, in an error box owned by `owner`.
+void ReportException(HWND owner, const char* what);
+
+// Takes one message off the queue and dispatches it (keyboard navigation
+// included). Returns false on WM_QUIT, which it leaves for the caller.
+bool HandleOneMessage(MSG& msg);
+// Dispatches everything pending without waiting.
+void HandlePendingMessages();
+// The program's message loop: runs until WM_QUIT, returns its exit code.
+int RunMessageLoop();
+
+}  // namespace widgets

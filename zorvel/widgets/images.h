@@ -1,0 +1,78 @@
+// Pictures: bitmaps from the program's resources, the 4-frame strips the
+// owner-drawn lists, menus and buttons draw from, and the system image lists
+// of the toolbars. In every picture the bottom-left pixel gives the colour
+// that is drawn transparent.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <vector>
+
+namespace widgets {
+
+class Bitmap {
+public:
+    Bitmap() = default;
+    explicit Bitmap(HBITMAP handle) : handle_(handle) {}
+    Bitmap(Bitmap&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+    Bitmap& operator=(Bitmap&& other) noexcept;
+    Bitmap(const Bitmap&) = delete;
+    Bitmap& operator=(const Bitmap&) = delete;
+    ~Bitmap();
+
+    static Bitmap FromResource(int id);
+    static Bitmap FromFile(const wchar_t* path);
+
+    operator HBITMAP() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+    SIZE Size() const;
+    COLORREF Pixel(int x, int y) const;
+
+private:
+    HBITMAP handle_ = nullptr;
+};
+
+// Frames of a strip: normal, disabled, highlighted, and the fourth (pressed).
+enum Frame : int { kFrameNormal = 0, kFrameDisabled = 1, kFrameHighlighted = 2, kFramePressed = 3 };
+
+// A list of strips, each a picture of four equal frames side by side.
+class StripList {
+public:
+    // Adds every picture of a bitmap that holds pictures of `imageWidth`
+    // pixels side by side (the whole width when 0).
+    void Add(Bitmap bitmap, int imageWidth = 0);
+    int Count() const { return static_cast<int>(images_.size()); }
+    int ImageWidth(int index) const;
+    int FrameWidth(int index) const { return ImageWidth(index) / 4; }
+    int Height(int index) const;
+    // Draws one frame with the picture's bottom-left colour left out.
+    void Draw(HDC dc, int index, int frame, int x, int y) const;
+
+private:
+    struct Image {
+        int bitmap, x, width, height;
+        COLORREF transparent;
+    };
+    std::vector<Bitmap> bitmaps_;
+    std::vector<Image> images_;
+};
+
+// A system image list of equal images with a mask.
+class ImageList {
+public:
+    ImageList() = default;
+    ImageList(const ImageList&) = delete;
+    ImageList& operator=(const ImageList&) = delete;
+    ~ImageList();
+    // Cuts a bitmap into images of width x height, masked by its bottom-left colour.
+    bool Load(const Bitmap& bitmap, int width, int height);
+    operator HIMAGELIST() const { return handle_; }
+    int Count() const { return handle_ ? ImageList_GetImageCount(handle_) : 0; }
+    void Draw(HDC dc, int index, int x, int y) const { ImageList_Draw(handle_, index, dc, x, y, ILD_TRANSPARENT); }
+
+private:
+    HIMAGELIST handle_ = nullptr;
+};
+
+}  // namespace widgets
