@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,12 @@ const unsigned kReopenPauseMs = 500;      // pause between closing and reopening
 const std::uint32_t kTimedOut = 10060;    // WSAETIMEDOUT
 
 std::atomic<unsigned> g_connectTimeoutMs{10000};
+
+// Held while a socket is written and while one is closed. The reading thread
+// and a Close from the host's callback may close the socket while the host's
+// thread is inside Send; without this the send could reach a descriptor that
+// was closed and already handed out again.
+std::mutex g_socketUse;
 #ifdef _WIN32
 std::atomic<bool> g_winsockStarted{false};  // the library never shuts Winsock down
 #endif
@@ -251,6 +258,7 @@ RavloSocket NewSocket() {
 
 void CloseSocket(RavloSocket s) {
     if (s == 0) return;
+    std::lock_guard<std::mutex> inUse(g_socketUse);
 #ifdef _WIN32
     shutdown(s, SD_SEND);
     closesocket(s);
@@ -820,6 +828,7 @@ bool cRavlo::Send(const char* data, unsigned long count) {
         std::string line("Send: ");
         if (data) line.append(data, strnlen(data, count));
         LogAdd(line.c_str());
+        std::lock_guard<std::mutex> inUse(g_socketUse);
         RavloSocket s = Socket.load();
         if (s != 0 && data) SendAll(s, data, count);
         return true;

@@ -223,6 +223,9 @@ void TFormMain::CreateControls() {
                           {{tbInterface, 0, L"", [this] { tbInterfaceClick(); }}});
     DateTimePickerDC.Create(PanelTop, widgets::DateTimePicker::Kind::Date, dateX, 5, 130, 30);
     DateTimePickerTC.Create(PanelTop, widgets::DateTimePicker::Kind::Time, timeX, 5, 110, 30);
+    // The operator reads Russian dates and a 24-hour clock whatever the locale of the machine.
+    DateTimePickerDC.SetFormat(L"dd.MM.yyyy");
+    DateTimePickerTC.SetFormat(L"HH:mm:ss");
     DateTimePickerDC.SetRange(SYSTEMTIME{2000, 1, 0, 1, 0, 0, 0, 0}, SYSTEMTIME{2099, 12, 0, 31, 23, 59, 59, 0});
     PopupMenuDateTime.Create({{miRefreshDateTime, L"Обновлять Дату/Время", L"", 0, true, [this] { miRefreshDateTimeClick(); }},
                               {miSetCurrent, L"Установить текущую Дату/Время", L"", 9, false, [this] { miSetCurrentClick(); }}});
@@ -291,8 +294,8 @@ void TFormMain::FormShow() {
     ToolBarMain.SetImage(tbHelp, 6);
     ToolBarMain.SetImage(tbAbout, 7);
     ToolBarConnect.SetImage(tbInterface, board::Interface >= 0 && board::Interface <= 4 ? board::Interface : I_IMAGENONE);
-    // 4. The configuration.
-    Settings.Load();
+    // 4. The common configuration, the schedule and the controller file.
+    Settings.LoadCommonAndController();
     board::Interface = Settings.Interface;
     // 5. - 7. Pickers, the refresh item, the mode and the interval.
     SetPickersToNow();
@@ -308,6 +311,7 @@ void TFormMain::FormShow() {
     pTCP = &board::TCP;
     pGSM = &board::GSM;
     pRFM = &board::RFM;
+    Settings.LoadSlavesAndChannels(board::GSM.CSD_Number, sizeof board::GSM.CSD_Number);
     if (Forms.Sett)
         for (int i = 0; i < 5; ++i) Forms.Sett->ComboBoxInterface.Add(InterfaceName(i));
     // 9. The interface button.
@@ -359,7 +363,7 @@ void TFormMain::FormActivate() {
 void TFormMain::FormClose() {
     Timer.SetEnabled(false);
     Settings.Interface = board::Interface;
-    Settings.Save();
+    Settings.Save(hwnd);
 }
 
 std::wstring TFormMain::InterfaceName(int i) const {

@@ -2,10 +2,10 @@
 # Runs the window's end-to-end test: starts the board simulator on a
 # pseudo-terminal, maps a COM port of the build's Wine prefix to it, runs the
 # test program under Wine and stops the simulator in every case.
-#   ui_e2e.sh TEST.exe WINE_RUN BOARDSIM_CANDIDATE...
+#   ui_e2e.sh com|tcp TEST.exe WINE_RUN BOARDSIM_CANDIDATE...
 set -euo pipefail
-exe=$1 wine_run=$2
-shift 2
+link=$1 exe=$2 wine_run=$3
+shift 3
 boardsim=""
 for candidate in "$@"; do
   if [ -x "$candidate" ]; then boardsim=$candidate; break; fi
@@ -27,10 +27,15 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$boardsim" --pty "$work/board" --state "$work/state.json" --mode 3 --interval 10 >"$work/boardsim.log" 2>&1 &
+"$boardsim" --pty "$work/board" --tcp 0 --state "$work/state.json" --mode 3 --interval 10 >"$work/boardsim.log" 2>&1 &
 sim_pid=$!
 for _ in $(seq 100); do [ -e "$work/board" ] && break; sleep 0.05; done
 [ -e "$work/board" ] || { echo "ui_e2e: boardsim made no pseudo-terminal"; cat "$work/boardsim.log"; exit 1; }
 ln -sfn "$(readlink -f "$work/board")" "$prefix/dosdevices/com7"
 
-ZORVEL_COM_PORT=$port ZORVEL_BOARD_STATE="$work/state.json" "$wine_run" "$exe" --gtest_brief=0
+if [ "$link" = tcp ]; then
+  tcp_port=$(awk '$1 == "tcp" {print $2; exit}' "$work/boardsim.log")
+  ZORVEL_TCP_PORT=$tcp_port ZORVEL_BOARD_STATE="$work/state.json" "$wine_run" "$exe" --gtest_brief=0
+else
+  ZORVEL_COM_PORT=$port ZORVEL_BOARD_STATE="$work/state.json" "$wine_run" "$exe" --gtest_brief=0
+fi

@@ -9,6 +9,7 @@
 #include <regex>
 #include <sstream>
 
+#include "ravlo/ravlo.h"
 #include "transports/COM.h"
 #include "ui_support.h"
 #include "zorvel/Unitabout.h"
@@ -39,16 +40,24 @@ int StateNumber(const std::string& key) {
 }
 
 TEST(WindowAgainstBoardsim, ReadThenWriteThroughTheButtons) {
+    // ZORVEL_COM_PORT: the mapped serial port; ZORVEL_TCP_PORT instead: the simulator's TCP port.
     const char* port = std::getenv("ZORVEL_COM_PORT");
-    ASSERT_NE(nullptr, port) << "run through ui_e2e.sh";
+    const char* tcpPort = std::getenv("ZORVEL_TCP_PORT");
+    ASSERT_TRUE(port || tcpPort) << "run through ui_e2e.sh";
     {
         std::ofstream common(BinPath("Common.ini"), std::ios::binary);
-        common << "[COMMON]\r\nInterface=0\r\nInterfaces[0]=COM\r\nControllerSetting=1\r\n[TIME]\r\nRefresh=1\r\n";
+        common << "[COMMON]\r\nInterface=" << (tcpPort ? 2 : 0)
+               << "\r\nInterfaces[0]=COM\r\nControllerSetting=1\r\n[TIME]\r\nRefresh=1\r\n";
         std::ofstream zorvel(BinPath("Zorvel.ini"), std::ios::binary);
         zorvel << "[ZVL]\r\nMode=1\r\nInterval=5\r\n";
     }
-    std::snprintf(board::COM.PortName, sizeof board::COM.PortName, "%s", port);
-    board::COM.BaudRate = 9600;
+    if (tcpPort) {
+        std::snprintf(board::TCP.IPv4, sizeof board::TCP.IPv4, "%s", "127.0.0.1");
+        board::TCP.Port = static_cast<std::uint16_t>(std::atoi(tcpPort));
+    } else {
+        std::snprintf(board::COM.PortName, sizeof board::COM.PortName, "%s", port);
+        board::COM.BaudRate = 9600;
+    }
 
     uitest::BoxRecorder boxes;
     TFormMain FormMain;

@@ -194,11 +194,28 @@ void SelectUsb(const std::string& device) {
     board::Interface = kUsbInterface;
 }
 
+#ifdef _WIN32
+// The messages are UTF-8; the console's code page is the user's, so it is
+// switched for the run and given back at the end.
+class ConsoleCodePage {
+public:
+    ConsoleCodePage() : previous_(GetConsoleOutputCP()) { SetConsoleOutputCP(CP_UTF8); }
+    ~ConsoleCodePage() {
+        if (previous_ != 0) SetConsoleOutputCP(previous_);
+    }
+    ConsoleCodePage(const ConsoleCodePage&) = delete;
+    ConsoleCodePage& operator=(const ConsoleCodePage&) = delete;
+
+private:
+    UINT previous_;
+};
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
-    SetConsoleOutputCP(CP_UTF8);
+    ConsoleCodePage utf8Console;
 #endif
     CLI::App app{kDescription, "zorvelctl"};
     app.require_subcommand(1, 1);

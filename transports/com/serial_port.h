@@ -48,6 +48,7 @@ public:
 private:
     SerialPort() = default;
 #ifdef _WIN32
+    void* claim_ = nullptr;  // named mutex: the port is ours (Wine does not refuse a second open)
     void* handle_ = nullptr;
     void* wake_ = nullptr;
     void* readDone_ = nullptr;

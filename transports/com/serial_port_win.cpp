@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cctype>
+
 namespace transports {
 
 namespace {
@@ -46,6 +48,16 @@ bool ApplyLine(HANDLE handle, const LineSettings& line) {
     return true;
 }
 
+// The name of the kernel object that marks `device` as taken. Windows itself
+// refuses a second open of a serial port; Wine does not, so the port is also
+// claimed by name (per session), which keeps two of our programs, or two
+// port objects, from reading one line.
+std::string ClaimName(const std::string& device) {
+    std::string name = "Local\\zorvel-serial-";
+    for (char c : device) name += c == '\\' ? '/' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return name;
+}
+
 OpenFailure FailureOf(DWORD error) {
     switch (error) {
         case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND: case ERROR_INVALID_NAME:
@@ -86,6 +98,9 @@ std::unique_ptr<SerialPort> SerialPort::Open(const std::string& device, const Li
         systemError = static_cast<int>(error);
         return nullptr;
     };
+    port->claim_ = CreateMutexA(nullptr, FALSE, ClaimName(device).c_str());
+    if (!port->claim_) return fail(OpenFailure::Other, GetLastError());
+    if (GetLastError() == ERROR_ALREADY_EXISTS) return fail(OpenFailure::Busy, ERROR_ACCESS_DENIED);
     // No sharing: a port another program holds answers ERROR_ACCESS_DENIED.
     HANDLE handle = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OVERLAPPED, nullptr);
@@ -100,7 +115,7 @@ std::unique_ptr<SerialPort> SerialPort::Open(const std::string& device, const Li
 }
 
 SerialPort::~SerialPort() {
-    for (void* handle : {handle_, wake_, readDone_, writeDone_})
+    for (void* handle : {handle_, wake_, readDone_, writeDone_, claim_})
         if (handle) CloseHandle(handle);
 }
 

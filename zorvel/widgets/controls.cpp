@@ -115,8 +115,12 @@ LRESULT CALLBACK Panel::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = 0;
     if (ParentMessage(hwnd, msg, wp, lp, result)) return result;
     switch (msg) {
-        case WM_ERASEBKGND:
+        case WM_ERASEBKGND: {
+            // Transparent children (a flat toolbar) have their background drawn through this.
+            RECT r = self->Client();
+            FillRect(reinterpret_cast<HDC>(wp), &r, self->brush_);
             return 1;
+        }
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(hwnd, &ps);
