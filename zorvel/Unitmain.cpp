@@ -223,6 +223,9 @@ void TFormMain::CreateControls() {
                           {{tbInterface, 0, L"", [this] { tbInterfaceClick(); }}});
     DateTimePickerDC.Create(PanelTop, widgets::DateTimePicker::Kind::Date, dateX, 5, 130, 30);
     DateTimePickerTC.Create(PanelTop, widgets::DateTimePicker::Kind::Time, timeX, 5, 110, 30);
+    // The operator reads Russian dates and a 24-hour clock whatever the locale of the machine.
+    DateTimePickerDC.SetFormat(L"dd.MM.yyyy");
+    DateTimePickerTC.SetFormat(L"HH:mm:ss");
     DateTimePickerDC.SetRange(SYSTEMTIME{2000, 1, 0, 1, 0, 0, 0, 0}, SYSTEMTIME{2099, 12, 0, 31, 23, 59, 59, 0});
     PopupMenuDateTime.Create({{miRefreshDateTime, L"Обновлять Дату/Время", L"", 0, true, [this] { miRefreshDateTimeClick(); }},
                               {miSetCurrent, L"Установить текущую Дату/Время", L"", 9, false, [this] { miSetCurrentClick(); }}});

@@ -1,6 +1,7 @@
 #include "fakes/fake_transports.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -466,4 +467,14 @@ bool cRavlo::IPv4_Split(const char* const text, unsigned char* a, unsigned char*
     }
 }
 RavloThreadResult RAVLO_THREAD_CALL cRavlo::ThreadProcConnect(void*) { return 0; }
+
+extern "C" RavloNotifier RavloSetNotifier(RavloNotifier notifier) {
+    static std::atomic<RavloNotifier> current{nullptr};
+    return current.exchange(notifier);
+}
+
+extern "C" unsigned RavloSetConnectTimeout(unsigned milliseconds) {
+    static std::atomic<unsigned> current{10000};
+    return current.exchange(milliseconds);
+}
 RavloThreadResult RAVLO_THREAD_CALL cRavlo::ThreadProcRead(void*) { return 0; }

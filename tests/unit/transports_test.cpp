@@ -1,6 +1,6 @@
-// The USB adapter, GSM modem and radio stand-ins: what the program relies on
-// while no device is supported (nothing opens, every failure is reported by
-// the component itself when asked), settings that persist in each component's
+// The USB adapter without its driver, and the GSM modem and the radio without
+// the adapter: what the program relies on while no device can be reached
+// (nothing opens, every failure is reported by the component itself when asked), settings that persist in each component's
 // own file, and each library's own message box hook.
 #include <gtest/gtest.h>
 
@@ -75,20 +75,23 @@ TEST_F(StandInTest, TheUsbAdapterHasNoDevice) {
     }
 }
 
-TEST_F(StandInTest, TheGsmModemStaysOff) {
+// Without the program's USB adapter (pFTD, the forwarders) the modem and the
+// radio cannot open, and say so only when asked.
+TEST_F(StandInTest, TheGsmModemNeedsTheUsbAdapter) {
     cGSM gsm(dir_.File("GSM.ini").c_str());
     EXPECT_EQ(gsm.ModemOn, 0);
     EXPECT_EQ(gsm.NetworkFound, 0);
     EXPECT_EQ(gsm.Busy, 0);
     EXPECT_EQ(gsm.BalanceEnable, 0);
     EXPECT_EQ(gsm.StatusIdx, 0);
-    for (const auto& text : gsm.StatusText) EXPECT_STREQ(text, "");
+    EXPECT_STREQ(gsm.StatusText[0], "");
 
     EXPECT_FALSE(gsm.Open(false));
     EXPECT_FALSE(gsm.PowerOn(true));
     EXPECT_FALSE(gsm.SMS_DEL_ALL(false));
     EXPECT_TRUE(boxes.empty());
     EXPECT_FALSE(gsm.Open(true));
+    EXPECT_STREQ(gsm.StatusText[gsm.StatusIdx], "Не удается открыть USB адаптер GSM модема");
     EXPECT_FALSE(gsm.PowerOn(true));  // Open has said it already
     EXPECT_FALSE(gsm.CheckBalance(true));
     char data[] = "read status\r";
@@ -98,11 +101,13 @@ TEST_F(StandInTest, TheGsmModemStaysOff) {
     gsm.PowerOff(true);
     gsm.PowerOffAT(false);
     gsm.Close();
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"GSM: GSM модем не подключен", "GSM: GSM модем не подключен"}));
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"GSM: Не удается открыть USB адаптер GSM модема",
+                                                 "GSM: GSM модем не готов: нет регистрации в сети"}));
     EXPECT_EQ(gsm.ModemOn, 0);
+    EXPECT_EQ(gsm.StatusIdx, 0);
 }
 
-TEST_F(StandInTest, TheRadioDoesNotOpen) {
+TEST_F(StandInTest, TheRadioNeedsTheUsbAdapter) {
     cRFM rfm(dir_.File("RFM.ini").c_str());
     EXPECT_FALSE(rfm.Open(false, false, true));
     EXPECT_TRUE(boxes.empty());
@@ -111,7 +116,7 @@ TEST_F(StandInTest, TheRadioDoesNotOpen) {
     EXPECT_FALSE(rfm.Send(data, 12));
     rfm.Recv(data, 12);
     rfm.Close();
-    EXPECT_EQ(Texts(), std::vector<std::string>{"RFM: Радиомодуль не подключен"});
+    EXPECT_EQ(Texts(), std::vector<std::string>{"RFM: Радиомодуль не подключен к USB адаптеру"});
 }
 
 TEST_F(StandInTest, SettingsHaveDefaultsAndSurviveTheObjects) {

@@ -15,8 +15,9 @@
 #include "usb_support.h"
 
 #ifdef _WIN32
-#include <dbt.h>
 #include <windows.h>
+
+#include <dbt.h>
 #else
 #include <cerrno>
 #include <csignal>

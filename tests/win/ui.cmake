@@ -33,8 +33,4 @@ if(TARGET zorvel_forms)
     set_tests_properties(ui_e2e_${link} PROPERTIES TIMEOUT 300 SKIP_RETURN_CODE 77 LABELS e2e
                          RESOURCE_LOCK zorvel_program_ini)
   endforeach()
-  # The serial transport does not yet deliver what a pseudo-terminal mapped to a
-  # Wine COM port receives (zorvelctl.exe --serial shows the same); the COM run
-  # comes back when it does.
-  set_tests_properties(ui_e2e_com PROPERTIES DISABLED TRUE)
 endif()

@@ -28,13 +28,14 @@ namespace {
 
 constexpr int kUsage = 2;
 constexpr std::int8_t kSerialInterface = 0;
+constexpr std::int8_t kUsbInterface = 1;
 constexpr std::int8_t kTcpInterface = 2;
 
 const char kDescription[] =
     "zorvelctl: reads or writes the LED board's settings, as the program's buttons do.\n"
     "\n"
-    "  zorvelctl (--tcp HOST:PORT | --serial DEVICE [--baud N] | --gsm NUMBER | --radio CHANNEL) [--device DEV<n>]\n"
-    "            [--json] [--settle-ms N] [--repeats N] COMMAND\n"
+    "  zorvelctl (--tcp HOST:PORT | --serial DEVICE [--baud N] | --usb DEV<n> | --gsm NUMBER [--usb DEV<n>]\n"
+    "            | --radio CHANNEL [--usb DEV<n>]) [--json] [--settle-ms N] [--repeats N] COMMAND\n"
     "\n"
     "Commands:\n"
     "  read    asks for the board's status and prints every field read; warns when the board's\n"
@@ -47,11 +48,12 @@ const char kDescription[] =
     "          nothing is written\n"
     "\n"
     "--serial takes COM<n> (the port the serial settings name) or a device path; --baud defaults\n"
-    "to the serial settings file's rate. --gsm calls the slave modem NUMBER through the GSM modem\n"
-    "on the USB adapter (its status texts go to standard error as \"[GSM] ...\"); --radio reaches\n"
-    "the board through the radio module on the USB adapter, on CHANNEL 1-35 (430000 + 200 x\n"
-    "(CHANNEL - 1) kHz), where --repeats counts the extra attempts; --device names the adapter\n"
-    "(default: the one the USB settings file names).\n"
+    "to the serial settings file's rate. --usb takes DEV<n>, the n-th USB adapter the driver lists,\n"
+    "with the line settings of the USB settings file. --gsm calls the slave modem NUMBER through\n"
+    "the GSM modem on the USB adapter (its status texts go to standard error as \"[GSM] ...\");\n"
+    "--radio reaches the board through the radio module on the USB adapter, on CHANNEL 1-35\n"
+    "(430000 + 200 x (CHANNEL - 1) kHz), where --repeats counts the extra attempts. With either,\n"
+    "--usb names the adapter (default: the one the USB settings file names).\n"
     "\n"
     "Output: one \"name: value\" line per field (date YYYY-MM-DD, time HH:MM:SS, hours and\n"
     "brightness as four comma-separated numbers), a \"warning:\" line when the clock differs, and\n"
@@ -154,6 +156,7 @@ class TransportSettingsGuard {
 public:
     TransportSettingsGuard() {
         std::memcpy(portName_, board::COM.PortName, sizeof portName_);
+        std::memcpy(deviceName_, board::FTD.DeviceName, sizeof deviceName_);
         baudRate_ = board::COM.BaudRate;
         std::memcpy(ipv4_, board::TCP.IPv4, sizeof ipv4_);
         port_ = board::TCP.Port;
@@ -162,6 +165,7 @@ public:
         std::memcpy(board::COM.PortName, portName_, sizeof portName_);
         board::COM.BaudRate = baudRate_;
         board::COM.DevicePath[0] = '\0';
+        std::memcpy(board::FTD.DeviceName, deviceName_, sizeof deviceName_);
         std::memcpy(board::TCP.IPv4, ipv4_, sizeof ipv4_);
         board::TCP.Port = port_;
     }
@@ -170,6 +174,7 @@ public:
 
 private:
     char portName_[sizeof(cCOM::PortName)];
+    char deviceName_[sizeof(cFTD::DeviceName)];
     std::uint32_t baudRate_;
     char ipv4_[sizeof(cRavlo::IPv4)];
     std::uint16_t port_;
@@ -193,29 +198,52 @@ void SelectSerial(const std::string& device, int baud) {
     board::Interface = kSerialInterface;
 }
 
+void SelectUsb(const std::string& device) {
+    CopyName(board::FTD.DeviceName, sizeof board::FTD.DeviceName, device, "the USB device name");
+    board::Interface = kUsbInterface;
+}
+
+#ifdef _WIN32
+// The messages are UTF-8; the console's code page is the user's, so it is
+// switched for the run and given back at the end.
+class ConsoleCodePage {
+public:
+    ConsoleCodePage() : previous_(GetConsoleOutputCP()) { SetConsoleOutputCP(CP_UTF8); }
+    ~ConsoleCodePage() {
+        if (previous_ != 0) SetConsoleOutputCP(previous_);
+    }
+    ConsoleCodePage(const ConsoleCodePage&) = delete;
+    ConsoleCodePage& operator=(const ConsoleCodePage&) = delete;
+
+private:
+    UINT previous_;
+};
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
-    SetConsoleOutputCP(CP_UTF8);
+    ConsoleCodePage utf8Console;
 #endif
     CLI::App app{kDescription, "zorvelctl"};
     app.require_subcommand(1, 1);
     app.fallthrough();  // the common options may also follow the command
 
-    std::string tcp, serial, gsm, device;
+    std::string tcp, serial, usb, gsm;
     int baud = 0, repeats = 3, radio = 0;
     unsigned settleMs = 6000;
     bool json = false;
     auto* tcpOption = app.add_option("--tcp", tcp, "the board's network adapter, HOST:PORT");
     auto* serialOption = app.add_option("--serial", serial, "serial port: COM<n> or a device path");
+    auto* usbOption = app.add_option("--usb", usb, "USB adapter: DEV<n> (with --gsm or --radio: theirs)");
     auto* gsmOption = app.add_option("--gsm", gsm, "slave GSM modem's number, called through the USB adapter");
     auto* radioOption =
         app.add_option("--radio", radio, "radio channel 1-35, through the USB adapter")->check(CLI::Range(1, 35));
     tcpOption->excludes(serialOption)->excludes(gsmOption)->excludes(radioOption);
+    usbOption->excludes(tcpOption)->excludes(serialOption);
     serialOption->excludes(gsmOption)->excludes(radioOption);
     gsmOption->excludes(radioOption);
-    app.add_option("--device", device, "USB adapter for --gsm and --radio, DEV<n>");
     app.add_option("--baud", baud, "serial speed")->needs(serialOption)->check(CLI::Range(50, 4000000));
     app.add_flag("--json", json, "print one JSON object");
     app.add_option("--settle-ms", settleMs, "pause after the mode and after the interval")->capture_default_str();
@@ -237,8 +265,8 @@ int main(int argc, char** argv) {
     zorvelctl::WriteValues values;
     try {
         app.parse(argc, argv);
-        if (tcp.empty() && serial.empty() && gsm.empty() && radio == 0)
-            throw UsageError{"give --tcp HOST:PORT, --serial DEVICE, --gsm NUMBER or --radio CHANNEL"};
+        if (tcp.empty() && serial.empty() && usb.empty() && gsm.empty() && radio == 0)
+            throw UsageError{"give --tcp HOST:PORT, --serial DEVICE, --usb DEV<n>, --gsm NUMBER or --radio CHANNEL"};
         if (*dateOption) values.Date = ParseDate(date);
         if (*timeOption) values.Time = ParseTime(time);
         if (*modeOption) values.Mode = mode;
@@ -267,10 +295,17 @@ int main(int argc, char** argv) {
     zorvelctl::UsbSettingsGuard restoreUsbSettings;
     try {
         std::string error;
-        if (!tcp.empty()) SelectTcp(tcp);
-        else if (!gsm.empty()) error = zorvelctl::SelectGsm(gsm, device);
-        else if (radio != 0) error = zorvelctl::SelectRadio(radio, device);
-        else SelectSerial(serial, baud);
+        if (!tcp.empty()) {
+            SelectTcp(tcp);
+        } else if (!gsm.empty() || radio != 0) {
+            // The modem and the radio module sit behind the USB adapter.
+            if (!usb.empty()) CopyName(board::FTD.DeviceName, sizeof board::FTD.DeviceName, usb, "the USB device name");
+            error = !gsm.empty() ? zorvelctl::SelectGsm(gsm) : zorvelctl::SelectRadio(radio);
+        } else if (!usb.empty()) {
+            SelectUsb(usb);
+        } else {
+            SelectSerial(serial, baud);
+        }
         if (!error.empty()) throw UsageError{error};
     } catch (const UsageError& e) {
         std::fprintf(stderr, "zorvelctl: %s\n", e.Text.c_str());

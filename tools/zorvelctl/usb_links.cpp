@@ -16,44 +16,29 @@ constexpr std::int8_t kRadioInterface = 4;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string SelectDevice(const std::string& device) {
-    if (device.empty()) return {};
-    bool named = device.size() > 3 && device.size() < sizeof(cFTD::DeviceName) && device.compare(0, 3, "DEV") == 0 &&
-                 std::all_of(device.begin() + 3, device.end(), IsDigit);
-    if (!named) return "--device expects DEV<n>: " + device;
-    std::memcpy(board::FTD.DeviceName, device.c_str(), device.size() + 1);
-    return {};
-}
-
 }  // namespace
 
 UsbSettingsGuard::UsbSettingsGuard() {
-    std::memcpy(deviceName_, board::FTD.DeviceName, sizeof deviceName_);
     std::memcpy(number_, board::GSM.CSD_Number, sizeof number_);
     freq_ = board::RFM.Freq;
 }
 
 UsbSettingsGuard::~UsbSettingsGuard() {
-    std::memcpy(board::FTD.DeviceName, deviceName_, sizeof deviceName_);
     std::memcpy(board::GSM.CSD_Number, number_, sizeof number_);
     board::RFM.Freq = freq_;
 }
 
-std::string SelectGsm(const std::string& number, const std::string& device) {
+std::string SelectGsm(const std::string& number) {
     std::string digits = number.substr(!number.empty() && number[0] == '+' ? 1 : 0);
     if (digits.empty() || number.size() >= sizeof(cGSM::CSD_Number) || !std::all_of(digits.begin(), digits.end(), IsDigit))
         return "--gsm expects the slave modem's number, at most 12 characters (+71234567890): " + number;
-    std::string error = SelectDevice(device);
-    if (!error.empty()) return error;
     std::memcpy(board::GSM.CSD_Number, number.c_str(), number.size() + 1);
     board::Interface = kGsmInterface;
     return {};
 }
 
-std::string SelectRadio(int channel, const std::string& device) {
+std::string SelectRadio(int channel) {
     if (channel < 1 || channel > 35) return "--radio expects a channel 1..35";
-    std::string error = SelectDevice(device);
-    if (!error.empty()) return error;
     board::RFM.Freq = 430000 + 200 * (channel - 1);
     board::Interface = kRadioInterface;
     return {};

@@ -9,15 +9,14 @@
 #include <string>
 #include <thread>
 
-#include "transports/FTD.h"
 #include "transports/GSM.h"
 #include "transports/RFM.h"
 
 namespace zorvelctl {
 
-// Keeps the adapter's device name, the slave modem's number and the radio
-// frequency, and puts them back when it goes, so that the settings files the
-// components save at exit stay as they were.
+// Keeps the slave modem's number and the radio frequency, and puts them back
+// when it goes, so that the settings files the components save at exit stay
+// as they were.
 class UsbSettingsGuard {
 public:
     UsbSettingsGuard();
@@ -26,15 +25,14 @@ public:
     UsbSettingsGuard& operator=(const UsbSettingsGuard&) = delete;
 
 private:
-    char deviceName_[sizeof(cFTD::DeviceName)];
     char number_[sizeof(cGSM::CSD_Number)];
     std::int32_t freq_;
 };
 
-// Select interface 3 or 4 on the USB adapter `device` ("DEV<n>"; empty: the
-// one FTD.ini names). An error text for the command line, or "".
-std::string SelectGsm(const std::string& number, const std::string& device);
-std::string SelectRadio(int channel, const std::string& device);
+// Select interface 3 (calling `number`) or 4 (on `channel`, 1..35) on the USB
+// adapter cFTD::DeviceName names. An error text for the command line, or "".
+std::string SelectGsm(const std::string& number);
+std::string SelectRadio(int channel);
 
 // While it lives, prints every new GSM status text to standard error, as the
 // program's status window would show it (looked at every 50 ms).

@@ -3,7 +3,4 @@
 # test double in the sequence tests.
 add_library(zorvel_sequences STATIC ${CMAKE_CURRENT_LIST_DIR}/sequences.cpp)
 target_link_libraries(zorvel_sequences PUBLIC zorvel_protocol zorvel_compat)
-if(NOT EXISTS ${CMAKE_CURRENT_LIST_DIR}/link.h)
-  target_include_directories(zorvel_sequences PUBLIC ${PROJECT_SOURCE_DIR}/tests/unit/sequences_link_contract)
-endif()
 

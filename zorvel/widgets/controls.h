@@ -163,6 +163,8 @@ public:
     SYSTEMTIME Value() const;
     void SetValue(const SYSTEMTIME& value) const;
     void SetRange(const SYSTEMTIME& from, const SYSTEMTIME& to) const;
+    // A fixed display format, e.g. L"dd.MM.yyyy"; the default follows the user's locale.
+    void SetFormat(const wchar_t* format) const { Send(DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(format)); }
 
     std::function<void()> OnChange;
     std::function<void(POINT screen)> OnContextMenu;

@@ -1,0 +1,133 @@
+// The main window on interface 1 (the USB adapter) under Wine: first without
+// the driver library (the program starts, the exchange buttons stay disabled
+// and an exchange says the driver is missing), then with the D2XX double put on
+// the search path while the program runs, connected to boardsim: device
+// notifications to the main window enable and disable the buttons, and a read
+// through the button fills the window. Run by usb_with_boardsim.py, which names
+// boardsim's port; ZORVEL_FTD2XX_DOUBLE_DIR names the double's folder.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <dbt.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "transports/FTD.h"
+#include "ui_support.h"
+#include "zorvel/Unitabout.h"
+#include "zorvel/Unitgsm.h"
+#include "zorvel/Unitimage.h"
+#include "zorvel/Unitinput.h"
+#include "zorvel/Unitmain.h"
+#include "zorvel/Unitsett.h"
+#include "zorvel/Unitstat.h"
+#include "zorvel/Unittime.h"
+#include "zorvel/board/link.h"
+
+namespace {
+
+std::string BinPath(const char* name) { return compat::JoinPath(compat::ExecutableDir(), name); }
+
+std::string Env(const char* name) {
+    char value[2048];
+    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
+}
+
+// The USB component's own message boxes (it has its own seam).
+std::vector<uitest::RecordedBox> usbBoxes;
+int RecordUsbBox(void* owner, const char* text, const char* caption, unsigned type) {
+    usbBoxes.push_back({text ? text : "", caption ? caption : "", type, static_cast<HWND>(owner)});
+    return compat::kAnswerOk;
+}
+
+void DeviceChange(HWND window, WPARAM event, const char* devices) {
+    SetEnvironmentVariableA("FTD2XX_DOUBLE_DEVICES", devices);
+    DEV_BROADCAST_DEVICEINTERFACE_W broadcast{};
+    broadcast.dbcc_size = sizeof broadcast;
+    broadcast.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    SendMessageW(window, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&broadcast));
+}
+
+TEST(MainWindowOverUsb, WithoutThenWithTheDriver) {
+    const std::string port = Env("BOARDSIM_TCP_PORT");
+    const std::string doubleDir = Env("ZORVEL_FTD2XX_DOUBLE_DIR");
+    ASSERT_FALSE(port.empty()) << "run through usb_with_boardsim.py";
+    ASSERT_FALSE(doubleDir.empty());
+    {
+        std::ofstream common(BinPath("Common.ini"), std::ios::binary);
+        common << "[COMMON]\r\nInterface=1\r\nInterfaces[1]=USB\r\nControllerSetting=1\r\n[TIME]\r\nRefresh=1\r\n";
+        std::ofstream zorvel(BinPath("Zorvel.ini"), std::ios::binary);
+        zorvel << "[ZVL]\r\nMode=1\r\nInterval=5\r\n";
+    }
+    std::snprintf(board::FTD.DeviceName, sizeof board::FTD.DeviceName, "DEV0");
+    SetEnvironmentVariableA("FTD2XX_DOUBLE_CONNECT", ("tcp:127.0.0.1:" + port).c_str());
+    SetEnvironmentVariableA("FTD2XX_DOUBLE_DEVICES", "1");
+    cFTD::SetMessageBoxHandler(RecordUsbBox);
+
+    uitest::BoxRecorder boxes;
+    TFormMain FormMain;
+    TFormSett FormSett(FormMain);
+    TFormTime FormTime(FormMain);
+    TFormAbout FormAbout(FormMain);
+    TFormInput FormInput(FormMain);
+    TFormImage FormImage(FormMain);
+    TFormStat FormStat(FormMain);
+    TFormGSM FormGSM(FormMain, FormMain.ImageList32x32, FormMain.ImageList32x32D);
+    FormMain.SetForms({&FormSett, &FormTime, &FormAbout, &FormInput, &FormImage, &FormStat, &FormGSM});
+    FormMain.Show(true);
+    uitest::FlushEvents(100);
+    ASSERT_EQ(1, board::Interface);
+
+    // No driver: no devices, so the timer keeps the exchange buttons disabled.
+    FormMain.TimerTimer();
+    EXPECT_EQ(0, cFTD::DevicesCount.load());
+    EXPECT_FALSE(FormMain.SpeedButtonGet.Enabled());
+    EXPECT_FALSE(FormMain.SpeedButtonSet.Enabled());
+    // An exchange started anyway: the component says why, the program nothing.
+    FormMain.SpeedButtonGetClick();
+    ASSERT_EQ(1u, usbBoxes.size());
+    EXPECT_EQ("Драйвер USB не установлен: не найдена библиотека ftd2xx.dll", usbBoxes[0].Text);
+    EXPECT_EQ("Ошибка", usbBoxes[0].Caption);
+    EXPECT_EQ(static_cast<HWND>(FormMain), usbBoxes[0].Owner);
+    EXPECT_TRUE(boxes.Boxes.empty());
+
+    // The driver arrives (as an installation would put it on the search path);
+    // the next device notification finds the adapter.
+    SetEnvironmentVariableA("PATH", (doubleDir + ";" + Env("PATH")).c_str());
+    DeviceChange(FormMain, DBT_DEVICEARRIVAL, "1");
+    EXPECT_EQ(1, cFTD::DevicesCount.load());
+    FormMain.TimerTimer();
+    EXPECT_TRUE(FormMain.SpeedButtonGet.Enabled());
+    EXPECT_TRUE(FormMain.SpeedButtonSet.Enabled());
+
+    DeviceChange(FormMain, DBT_DEVICEREMOVECOMPLETE, "0");
+    FormMain.TimerTimer();
+    EXPECT_FALSE(FormMain.SpeedButtonGet.Enabled());
+    DeviceChange(FormMain, DBT_DEVICEARRIVAL, "1");
+    FormMain.TimerTimer();
+    ASSERT_TRUE(FormMain.SpeedButtonGet.Enabled());
+
+    // The read through the button: the simulator holds mode 3 and interval 10.
+    usbBoxes.clear();
+    FormMain.SpeedButtonGetClick();
+    ASSERT_EQ(1u, boxes.Boxes.size()) << (usbBoxes.empty() ? "" : usbBoxes[0].Text);
+    EXPECT_EQ("Настройки успешно прочитаны", boxes.Boxes[0].Text);
+    EXPECT_TRUE(usbBoxes.empty());
+    EXPECT_EQ(3, FormMain.BoardSettings.Mode);
+    EXPECT_EQ(2, FormMain.ComboBoxMode.Index());
+    EXPECT_EQ(L"10", FormMain.EditInterval.Text());
+    EXPECT_EQ(nullptr, board::FTD.hDevice) << "closed after the exchange";
+    FormMain.TimerTimer();
+    EXPECT_TRUE(FormMain.SpeedButtonGet.Enabled());
+
+    SendMessageW(FormMain, WM_CLOSE, 0, 0);
+    cFTD::SetMessageBoxHandler(nullptr);
+    for (const char* name : {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"}) std::remove(BinPath(name).c_str());
+}
+
+}  // namespace
