@@ -273,8 +273,8 @@ def main():
     args = parser.parse_args()
     boardsim = next((path for path in args.boardsim if os.access(path, os.X_OK)), None)
     if not boardsim:
-        print("no boardsim among %s: build a native tree first" % " ".join(args.boardsim))
-        return 1
+        print("no boardsim among %s: build a native tree first; skipped" % " ".join(args.boardsim))
+        return 77
     client = Client(args)
     failures = 0
     for case in SUITES[args.link]:
