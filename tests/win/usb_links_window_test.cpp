@@ -1,0 +1,179 @@
+// The main window on interface 3 (the GSM modem) and interface 4 (the radio
+// module) under Wine, through the D2XX double to boardsim: a read through the
+// button each way. While the final message box is up the transport is still
+// open, so that is when the test looks at what the timer made of the modem's
+// state. Run by usb_links_with_simulators.py, which names the simulators.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "transports/FTD.h"
+#include "transports/GSM.h"
+#include "transports/RFM.h"
+#include "ui_support.h"
+#include "zorvel/Unitabout.h"
+#include "zorvel/Unitgsm.h"
+#include "zorvel/Unitimage.h"
+#include "zorvel/Unitinput.h"
+#include "zorvel/Unitmain.h"
+#include "zorvel/Unitsett.h"
+#include "zorvel/Unitstat.h"
+#include "zorvel/Unittime.h"
+#include "zorvel/board/link.h"
+
+namespace {
+
+std::string BinPath(const char* name) { return compat::JoinPath(compat::ExecutableDir(), name); }
+
+std::string Env(const char* name) {
+    char value[2048];
+    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
+}
+
+// What the simulator received, one entry per log line, from a Unix path.
+std::vector<std::string> Received(const std::string& unixLog) {
+    std::ifstream log("Z:" + unixLog);
+    std::vector<std::string> received;
+    for (std::string line; std::getline(log, line);) {
+        std::istringstream fields(line);
+        std::string time, channel, entry;
+        std::getline(fields, time, '\t');
+        std::getline(fields, channel, '\t');
+        std::getline(fields, entry, '\t');
+        received.push_back(entry);
+    }
+    return received;
+}
+
+int Count(const std::vector<std::string>& entries, const std::string& entry) {
+    int count = 0;
+    for (const std::string& e : entries) count += e == entry;
+    return count;
+}
+
+// The components' own message boxes (each library has its own seam).
+std::vector<std::string> componentBoxes;
+int RecordComponentBox(void*, const char* text, const char*, unsigned) {
+    componentBoxes.push_back(text ? text : "");
+    return compat::kAnswerOk;
+}
+
+struct Forms {
+    TFormMain Main;
+    TFormSett Sett{Main};
+    TFormTime Time{Main};
+    TFormAbout About{Main};
+    TFormInput Input{Main};
+    TFormImage Image{Main};
+    TFormStat Stat{Main};
+    TFormGSM Gsm{Main, Main.ImageList32x32, Main.ImageList32x32D};
+};
+
+// The window as the operator sees it while the final box is up.
+struct Seen {
+    bool gsmWindow = false, statusWindow = false, getEnabled = true;
+    std::wstring statusCaption, statusText;
+    int modemOn = 0;
+};
+
+void Look(void* arg) {
+    auto* pair = static_cast<std::pair<Forms*, Seen*>*>(arg);
+    Forms& forms = *pair->first;
+    forms.Main.TimerTimer();  // as the next tick would
+    Seen& seen = *pair->second;
+    seen.gsmWindow = forms.Gsm.Visible();
+    seen.statusWindow = forms.Stat.Visible();
+    seen.statusCaption = forms.Stat.Text();
+    seen.statusText = forms.Stat.LabelStat.Caption();
+    seen.getEnabled = forms.Main.SpeedButtonGet.Enabled();
+    seen.modemOn = board::GSM.ModemOn;
+}
+
+TEST(MainWindowOverUsbLinks, ReadsThroughTheGsmModemAndTheRadio) {
+    const std::string modemPort = Env("BOARDSIM_MODEM_PORT"), radioPort = Env("BOARDSIM_RADIO_PORT");
+    ASSERT_FALSE(modemPort.empty()) << "run through usb_links_with_simulators.py";
+    {
+        std::ofstream common(BinPath("Common.ini"), std::ios::binary);
+        common << "[COMMON]\r\nInterface=3\r\nInterfaces[3]=GSM\r\nInterfaces[4]=RF\r\nControllerSetting=1\r\n"
+                  "[TIME]\r\nRefresh=1\r\n";
+        std::ofstream zorvel(BinPath("Zorvel.ini"), std::ios::binary);
+        zorvel << "[ZVL]\r\nMode=1\r\nInterval=5\r\nRepeatsC=3\r\n";
+        std::ofstream slaves(BinPath("CSD_Numbers.ini"), std::ios::binary);
+        slaves << "[SLAVES]\r\nCount=1\r\nIndex=0\r\nN0=+71234567890\r\nC0=\xF2\xE0\xE1\xEB\xEE\r\n";
+    }
+    std::snprintf(board::FTD.DeviceName, sizeof board::FTD.DeviceName, "DEV0");
+    SetEnvironmentVariableA("FTD2XX_DOUBLE_DEVICES", "1");
+    SetEnvironmentVariableA("FTD2XX_DOUBLE_CONNECT", ("tcp:127.0.0.1:" + modemPort).c_str());
+    for (auto set : {cFTD::SetMessageBoxHandler, cGSM::SetMessageBoxHandler, cRFM::SetMessageBoxHandler})
+        set(RecordComponentBox);
+
+    uitest::BoxRecorder boxes;
+    Forms forms;
+    forms.Main.SetForms({&forms.Sett, &forms.Time, &forms.About, &forms.Input, &forms.Image, &forms.Stat, &forms.Gsm});
+    forms.Main.Show(true);
+    uitest::FlushEvents(100);
+    ASSERT_EQ(3, board::Interface);
+    EXPECT_STREQ("+71234567890", board::GSM.CSD_Number);
+
+    // Interface 3: the modem calls the slave modem; the board answers through the call.
+    Seen seen;
+    std::pair<Forms*, Seen*> look{&forms, &seen};
+    boxes.DuringBox = Look;
+    boxes.DuringBoxArg = &look;
+    forms.Main.SpeedButtonGetClick();
+    ASSERT_EQ(1u, boxes.Boxes.size()) << (componentBoxes.empty() ? "" : componentBoxes[0]);
+    EXPECT_EQ("Настройки успешно прочитаны", boxes.Boxes[0].Text);
+    EXPECT_TRUE(componentBoxes.empty());
+    EXPECT_EQ(1, seen.modemOn);
+    EXPECT_TRUE(seen.gsmWindow);
+    EXPECT_TRUE(seen.statusWindow);
+    EXPECT_EQ(L"GSM", seen.statusCaption);
+    EXPECT_EQ(L"Соединение установлено", seen.statusText);
+    EXPECT_FALSE(seen.getEnabled);
+    EXPECT_EQ(3, forms.Main.BoardSettings.Mode);
+    // Then the call was left, the modem switched off and the adapter closed.
+    EXPECT_EQ(0, board::GSM.ModemOn);
+    EXPECT_EQ(nullptr, board::FTD.hDevice);
+    forms.Main.TimerTimer();
+    EXPECT_FALSE(forms.Gsm.Visible());
+    EXPECT_FALSE(forms.Stat.Visible());
+    const std::vector<std::string> modem = Received(Env("BOARDSIM_MODEM_LOG"));
+    EXPECT_EQ(1, Count(modem, "ATD+71234567890"));
+    EXPECT_EQ(1, Count(modem, "read status"));
+    EXPECT_EQ(1, Count(modem, "+++"));
+    EXPECT_EQ(1, Count(modem, "AT+CFUN=0"));
+
+    // Interface 4: the radio on channel 5, where every second answer is lost.
+    board::Interface = 4;
+    board::RFM.Freq = 430000 + 4 * 200;
+    SetEnvironmentVariableA("FTD2XX_DOUBLE_CONNECT", ("tcp:127.0.0.1:" + radioPort).c_str());
+    SetEnvironmentVariableA("FTD2XX_DOUBLE_PINS_FILE", Env("BOARDSIM_RADIO_PINS").c_str());
+    cFTD::ScanDevicesCount();
+    forms.Main.TimerTimer();
+    ASSERT_TRUE(forms.Main.SpeedButtonGet.Enabled());
+    boxes.Boxes.clear();
+    boxes.DuringBox = nullptr;
+    forms.Main.SpeedButtonGetClick();
+    ASSERT_EQ(1u, boxes.Boxes.size()) << (componentBoxes.empty() ? "" : componentBoxes[0]);
+    EXPECT_EQ("Настройки успешно прочитаны", boxes.Boxes[0].Text);
+    EXPECT_TRUE(componentBoxes.empty());
+    const std::vector<std::string> radio = Received(Env("BOARDSIM_RADIO_LOG"));
+    ASSERT_FALSE(radio.empty());
+    EXPECT_EQ(0u, radio[0].rfind("(config) A5 5A 01 08 06 92 D0", 0)) << radio[0];
+    EXPECT_EQ(2, Count(radio, "read status")) << "the lost answer was asked again";
+    EXPECT_EQ(nullptr, board::FTD.hDevice);
+
+    SendMessageW(forms.Main, WM_CLOSE, 0, 0);
+    for (auto set : {cFTD::SetMessageBoxHandler, cGSM::SetMessageBoxHandler, cRFM::SetMessageBoxHandler}) set(nullptr);
+    board::RFM.Freq = 430000 + 26 * 200;
+    for (const char* name : {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"}) std::remove(BinPath(name).c_str());
+}
+
+}  // namespace
