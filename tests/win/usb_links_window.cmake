@@ -15,7 +15,7 @@ add_dependencies(usb_links_window_test ftd2xx)
 set(usb_links_window_boardsim ${ZORVEL_NATIVE_BOARDSIM} ${PROJECT_SOURCE_DIR}/build/native-asan/bin/boardsim
     ${PROJECT_SOURCE_DIR}/build/native/bin/boardsim ${PROJECT_SOURCE_DIR}/build/native-release/bin/boardsim)
 add_test(NAME usb_links_window_test
-  COMMAND ${ZORVEL_PYTHON3} ${CMAKE_CURRENT_LIST_DIR}/usb_links_with_simulators.py --boardsim ${usb_links_window_boardsim}
+  COMMAND ${ZORVEL_PYTHON3} ${PROJECT_SOURCE_DIR}/tests/e2e/usb_links_with_simulators.py --boardsim ${usb_links_window_boardsim}
           -- ${PROJECT_SOURCE_DIR}/cmake/wine-run $<TARGET_FILE:usb_links_window_test> --gtest_brief=1)
 set_tests_properties(usb_links_window_test PROPERTIES TIMEOUT 300 LABELS e2e RESOURCE_LOCK zorvel_program_ini
                      SKIP_RETURN_CODE 77)

@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
-"""Runs a test program with two simulators behind the USB adapter's double:
-boardsim as a GSM modem and boardsim as a radio module (on channel 5, losing
-every second answer of the board).
+"""Runs a test program with simulators behind the USB adapter's double:
+boardsim as a GSM modem, as a GSM modem whose slave modem's line is busy, and
+as a radio module (on channel 5, losing every second answer of the board).
 
     usb_links_with_simulators.py --boardsim CANDIDATE... -- PROGRAM [ARGS...]
 
-The program gets BOARDSIM_MODEM_PORT, BOARDSIM_RADIO_PORT, the radio's pins
+The program gets BOARDSIM_MODEM_PORT, BOARDSIM_BUSY_MODEM_PORT, BOARDSIM_RADIO_PORT, the radio's pins
 file BOARDSIM_RADIO_PINS (for FTD2XX_DOUBLE_PINS_FILE) and the simulators'
 logs BOARDSIM_MODEM_LOG and BOARDSIM_RADIO_LOG. Without a boardsim the run is
 skipped (status 77). The exit status is the program's.
@@ -52,21 +52,22 @@ def main():
     with tempfile.TemporaryDirectory(prefix="zorvel-usb-links-") as workdir:
         pins = os.path.join(workdir, "pins")
         modem_log, radio_log = os.path.join(workdir, "modem.log"), os.path.join(workdir, "radio.log")
-        modem, modem_port = start(boardsim, modem_log, ["--modem"])
+        simulators = []
         try:
-            radio, radio_port = start(boardsim, radio_log, ["--radio", "--radio-channel", "5", "--radio-drop", "50",
-                                                            "--radio-pins", pins])
-        except RuntimeError:
-            stop(modem)
-            raise
-        env.update(BOARDSIM_MODEM_PORT=modem_port, BOARDSIM_RADIO_PORT=radio_port, BOARDSIM_RADIO_PINS=pins,
-                   BOARDSIM_MODEM_LOG=modem_log, BOARDSIM_RADIO_LOG=radio_log)
-        sys.stdout.flush()
-        try:
+            for name, log, options in [
+                    ("MODEM", modem_log, ["--modem"]),
+                    ("BUSY_MODEM", os.path.join(workdir, "busy.log"), ["--modem", "--modem-fault", "busy"]),
+                    ("RADIO", radio_log, ["--radio", "--radio-channel", "5", "--radio-drop", "50",
+                                          "--radio-pins", pins])]:
+                process, port = start(boardsim, log, options)
+                simulators.append(process)
+                env["BOARDSIM_%s_PORT" % name] = port
+            env.update(BOARDSIM_RADIO_PINS=pins, BOARDSIM_MODEM_LOG=modem_log, BOARDSIM_RADIO_LOG=radio_log)
+            sys.stdout.flush()
             return subprocess.run(program, env=env).returncode
         finally:
-            stop(modem)
-            stop(radio)
+            for process in simulators:
+                stop(process)
 
 
 if __name__ == "__main__":
