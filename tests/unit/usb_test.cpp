@@ -503,7 +503,6 @@ TEST_F(UsbDriverInstall, WaitsForTheInstallerWhileTheFlagIsSet) {
         DuringInstall watch([&] {
             if (!Contains(Log(), "started")) return false;
             flagWhileRunning = cFTD::DriverInstalling.load();
-            cFTD::DriverInstall(kWindow);  // a second installation is not started meanwhile
             return true;
         });
         cFTD::DriverInstall(kWindow);
@@ -528,6 +527,7 @@ TEST_F(UsbDriverInstall, ClearingTheFlagEndsTheInstaller) {
             cFTD::DriverInstalling = 0;
             return true;
         });
+        cFTD::DriverInstalling = 1;  // a caller may set the flag itself first
         cFTD::DriverInstall(kWindow);
     }
     const std::string log = Log();

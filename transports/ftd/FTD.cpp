@@ -229,9 +229,6 @@ void cFTD::RegisterDeviceNotificationToHWND(void* hWnd) {
 }
 
 void cFTD::DriverInstall(void* hWnd) {
-    std::uint8_t idle = 0;
-    // A second call while one installation runs has nothing to do.
-    if (!DriverInstalling.compare_exchange_strong(idle, 1)) return;
     const std::string path = ftd::IsAbsolutePath(DriverInstaller)
                                  ? std::string(DriverInstaller)
                                  : compat::JoinPath(compat::ExecutableDir(), DriverInstaller);
@@ -241,6 +238,7 @@ void cFTD::DriverInstall(void* hWnd) {
         return;
     }
     int systemError = 0;
+    DriverInstalling = 1;
     const ftd::InstallerEnd end = ftd::RunInstaller(path, DriverInstalling, systemError);
     DriverInstalling = 0;
     if (end == ftd::InstallerEnd::NotStarted)
