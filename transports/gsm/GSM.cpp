@@ -73,7 +73,7 @@ cGSM::~cGSM() {
 
 bool cGSM::Open(bool showMessages) {
     impl_->showMessages = showMessages;
-    if (impl_->adapterOpen && impl_->modem.Running()) return true;
+    if (impl_->adapterOpen && impl_->modem.Running() && ModemOn) return true;
     impl_->Shut();
     StatusIdx = gsm::kStarting;
     // The adapter reports its own failure to open.
