@@ -13,14 +13,7 @@
 #include "transports/FTD.h"
 #include "transports/GSM.h"
 #include "ui_support.h"
-#include "zorvel/Unitabout.h"
-#include "zorvel/Unitgsm.h"
-#include "zorvel/Unitimage.h"
-#include "zorvel/Unitinput.h"
-#include "zorvel/Unitmain.h"
-#include "zorvel/Unitsett.h"
-#include "zorvel/Unitstat.h"
-#include "zorvel/Unittime.h"
+#include "zorvel/Forms.h"
 #include "zorvel/board/link.h"
 #include "zorvel/widgets/text.h"
 
@@ -46,20 +39,7 @@ std::string ReadFile(const char* name) {
     return s.str();
 }
 
-// The eight windows, created in the program's order.
-struct Windows {
-    TFormMain FormMain;
-    TFormSett FormSett{FormMain};
-    TFormTime FormTime{FormMain};
-    TFormAbout FormAbout{FormMain};
-    TFormInput FormInput{FormMain};
-    TFormImage FormImage{FormMain};
-    TFormStat FormStat{FormMain};
-    TFormGSM FormGSM{FormMain, FormMain.ImageList32x32, FormMain.ImageList32x32D};
-    Windows() {
-        FormMain.SetForms({&FormSett, &FormTime, &FormAbout, &FormInput, &FormImage, &FormStat, &FormGSM});
-    }
-};
+using Windows = TForms;
 
 class MainWindow : public ::testing::Test {
 protected:

@@ -18,14 +18,7 @@
 
 #include "transports/FTD.h"
 #include "ui_support.h"
-#include "zorvel/Unitabout.h"
-#include "zorvel/Unitgsm.h"
-#include "zorvel/Unitimage.h"
-#include "zorvel/Unitinput.h"
-#include "zorvel/Unitmain.h"
-#include "zorvel/Unitsett.h"
-#include "zorvel/Unitstat.h"
-#include "zorvel/Unittime.h"
+#include "zorvel/Forms.h"
 #include "zorvel/board/link.h"
 
 namespace {
@@ -70,15 +63,8 @@ TEST(MainWindowOverUsb, WithoutThenWithTheDriver) {
     cFTD::SetMessageBoxHandler(RecordUsbBox);
 
     uitest::BoxRecorder boxes;
-    TFormMain FormMain;
-    TFormSett FormSett(FormMain);
-    TFormTime FormTime(FormMain);
-    TFormAbout FormAbout(FormMain);
-    TFormInput FormInput(FormMain);
-    TFormImage FormImage(FormMain);
-    TFormStat FormStat(FormMain);
-    TFormGSM FormGSM(FormMain, FormMain.ImageList32x32, FormMain.ImageList32x32D);
-    FormMain.SetForms({&FormSett, &FormTime, &FormAbout, &FormInput, &FormImage, &FormStat, &FormGSM});
+    TForms forms;
+    TFormMain& FormMain = forms.FormMain;
     FormMain.Show(true);
     uitest::FlushEvents(100);
     ASSERT_EQ(1, board::Interface);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <climits>
+#include <cstring>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -43,18 +43,17 @@ constexpr std::size_t kBlockSize = 4096;
 // The device whose blocks the current thread is delivering, if any.
 thread_local const cFTD* deliveringFor = nullptr;
 
-// "DEV<n>" -> n; -1 for anything else.
-int DeviceIndex(const char* name) {
-    if (std::toupper(static_cast<unsigned char>(name[0])) != 'D' ||
+// "DEV<n>" (any case) -> n; -1 for anything else. A device name has at most
+// seven digits, far from overflowing an int.
+int DeviceIndex(const std::string& name) {
+    if (name.size() < 4 || std::toupper(static_cast<unsigned char>(name[0])) != 'D' ||
         std::toupper(static_cast<unsigned char>(name[1])) != 'E' ||
-        std::toupper(static_cast<unsigned char>(name[2])) != 'V' || name[3] == '\0')
+        std::toupper(static_cast<unsigned char>(name[2])) != 'V')
         return -1;
     int index = 0;
-    for (const char* digit = name + 3; *digit; ++digit) {
-        if (!std::isdigit(static_cast<unsigned char>(*digit))) return -1;
-        const int value = *digit - '0';
-        if (index > (INT_MAX - value) / 10) return -1;
-        index = index * 10 + value;
+    for (std::size_t i = 3; i < name.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(name[i]))) return -1;
+        index = index * 10 + (name[i] - '0');
     }
     return index;
 }
@@ -150,9 +149,10 @@ bool cFTD::Open(bool showMessages, bool startReader) {
     };
     const d2xx::Api* api = d2xx::Library();
     if (!api) return fail(std::string("Драйвер USB не установлен: не найдена библиотека ") + d2xx::LibraryName());
-    const std::string name = DeviceName;
+    // The name's array may lack its NUL when a caller filled it to the brim.
+    const std::string name(DeviceName, strnlen(DeviceName, sizeof DeviceName));
     if (name.empty()) return fail("USB устройство не выбрано");
-    const int index = DeviceIndex(DeviceName);
+    const int index = DeviceIndex(name);
     if (index < 0) return fail("Неверное имя USB устройства: " + name);
 
     d2xx::Handle device = nullptr;

@@ -118,7 +118,8 @@ Device* Find(void* handle) {
 int WaitMs(const Device& device, bool hasDeadline, Clock::time_point deadline) {
     auto until = hasDeadline ? deadline : Clock::now() + std::chrono::milliseconds(kWaitSliceMs);
     if (device.removable) until = std::min(until, device.removeAt);
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+    // Rounded up: a wait of 0 ms would only poll, and spin until the deadline.
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
     return static_cast<int>(std::max<long long>(0, std::min<long long>(left, kWaitSliceMs)));
 }
 
