@@ -17,14 +17,7 @@
 #include "transports/GSM.h"
 #include "transports/RFM.h"
 #include "ui_support.h"
-#include "zorvel/Unitabout.h"
-#include "zorvel/Unitgsm.h"
-#include "zorvel/Unitimage.h"
-#include "zorvel/Unitinput.h"
-#include "zorvel/Unitmain.h"
-#include "zorvel/Unitsett.h"
-#include "zorvel/Unitstat.h"
-#include "zorvel/Unittime.h"
+#include "zorvel/Forms.h"
 #include "zorvel/board/link.h"
 
 namespace {
@@ -65,17 +58,6 @@ int RecordComponentBox(void*, const char* text, const char*, unsigned) {
     return compat::kAnswerOk;
 }
 
-struct Forms {
-    TFormMain Main;
-    TFormSett Sett{Main};
-    TFormTime Time{Main};
-    TFormAbout About{Main};
-    TFormInput Input{Main};
-    TFormImage Image{Main};
-    TFormStat Stat{Main};
-    TFormGSM Gsm{Main, Main.ImageList32x32, Main.ImageList32x32D};
-};
-
 // The window as the operator sees it while the final box is up.
 struct Seen {
     bool gsmWindow = false, statusWindow = false, getEnabled = true;
@@ -84,15 +66,15 @@ struct Seen {
 };
 
 void Look(void* arg) {
-    auto* pair = static_cast<std::pair<Forms*, Seen*>*>(arg);
-    Forms& forms = *pair->first;
-    forms.Main.TimerTimer();  // as the next tick would
+    auto* pair = static_cast<std::pair<TForms*, Seen*>*>(arg);
+    TForms& forms = *pair->first;
+    forms.FormMain.TimerTimer();  // as the next tick would
     Seen& seen = *pair->second;
-    seen.gsmWindow = forms.Gsm.Visible();
-    seen.statusWindow = forms.Stat.Visible();
-    seen.statusCaption = forms.Stat.Text();
-    seen.statusText = forms.Stat.LabelStat.Caption();
-    seen.getEnabled = forms.Main.SpeedButtonGet.Enabled();
+    seen.gsmWindow = forms.FormGSM.Visible();
+    seen.statusWindow = forms.FormStat.Visible();
+    seen.statusCaption = forms.FormStat.Text();
+    seen.statusText = forms.FormStat.LabelStat.Caption();
+    seen.getEnabled = forms.FormMain.SpeedButtonGet.Enabled();
     seen.modemOn = board::GSM.ModemOn;
 }
 
@@ -115,19 +97,19 @@ TEST(MainWindowOverUsbLinks, ReadsThroughTheGsmModemAndTheRadio) {
         set(RecordComponentBox);
 
     uitest::BoxRecorder boxes;
-    Forms forms;
-    forms.Main.SetForms({&forms.Sett, &forms.Time, &forms.About, &forms.Input, &forms.Image, &forms.Stat, &forms.Gsm});
-    forms.Main.Show(true);
+    TForms forms;
+    TFormMain& FormMain = forms.FormMain;
+    FormMain.Show(true);
     uitest::FlushEvents(100);
     ASSERT_EQ(3, board::Interface);
     EXPECT_STREQ("+71234567890", board::GSM.CSD_Number);
 
     // Interface 3: the modem calls the slave modem; the board answers through the call.
     Seen seen;
-    std::pair<Forms*, Seen*> look{&forms, &seen};
+    std::pair<TForms*, Seen*> look{&forms, &seen};
     boxes.DuringBox = Look;
     boxes.DuringBoxArg = &look;
-    forms.Main.SpeedButtonGetClick();
+    FormMain.SpeedButtonGetClick();
     ASSERT_EQ(1u, boxes.Boxes.size()) << (componentBoxes.empty() ? "" : componentBoxes[0]);
     EXPECT_EQ("Настройки успешно прочитаны", boxes.Boxes[0].Text);
     EXPECT_TRUE(componentBoxes.empty());
@@ -137,13 +119,13 @@ TEST(MainWindowOverUsbLinks, ReadsThroughTheGsmModemAndTheRadio) {
     EXPECT_EQ(L"GSM", seen.statusCaption);
     EXPECT_EQ(L"Соединение установлено", seen.statusText);
     EXPECT_FALSE(seen.getEnabled);
-    EXPECT_EQ(3, forms.Main.BoardSettings.Mode);
+    EXPECT_EQ(3, FormMain.BoardSettings.Mode);
     // Then the call was left, the modem switched off and the adapter closed.
     EXPECT_EQ(0, board::GSM.ModemOn);
     EXPECT_EQ(nullptr, board::FTD.hDevice);
-    forms.Main.TimerTimer();
-    EXPECT_FALSE(forms.Gsm.Visible());
-    EXPECT_FALSE(forms.Stat.Visible());
+    FormMain.TimerTimer();
+    EXPECT_FALSE(forms.FormGSM.Visible());
+    EXPECT_FALSE(forms.FormStat.Visible());
     const std::vector<std::string> modem = Received(Env("BOARDSIM_MODEM_LOG"));
     EXPECT_EQ(1, Count(modem, "ATD+71234567890"));
     EXPECT_EQ(1, Count(modem, "read status"));
@@ -156,11 +138,11 @@ TEST(MainWindowOverUsbLinks, ReadsThroughTheGsmModemAndTheRadio) {
     SetEnvironmentVariableA("FTD2XX_DOUBLE_CONNECT", ("tcp:127.0.0.1:" + radioPort).c_str());
     SetEnvironmentVariableA("FTD2XX_DOUBLE_PINS_FILE", Env("BOARDSIM_RADIO_PINS").c_str());
     cFTD::ScanDevicesCount();
-    forms.Main.TimerTimer();
-    ASSERT_TRUE(forms.Main.SpeedButtonGet.Enabled());
+    FormMain.TimerTimer();
+    ASSERT_TRUE(FormMain.SpeedButtonGet.Enabled());
     boxes.Boxes.clear();
     boxes.DuringBox = nullptr;
-    forms.Main.SpeedButtonGetClick();
+    FormMain.SpeedButtonGetClick();
     ASSERT_EQ(1u, boxes.Boxes.size()) << (componentBoxes.empty() ? "" : componentBoxes[0]);
     EXPECT_EQ("Настройки успешно прочитаны", boxes.Boxes[0].Text);
     EXPECT_TRUE(componentBoxes.empty());
@@ -170,7 +152,7 @@ TEST(MainWindowOverUsbLinks, ReadsThroughTheGsmModemAndTheRadio) {
     EXPECT_EQ(2, Count(radio, "read status")) << "the lost answer was asked again";
     EXPECT_EQ(nullptr, board::FTD.hDevice);
 
-    SendMessageW(forms.Main, WM_CLOSE, 0, 0);
+    SendMessageW(FormMain, WM_CLOSE, 0, 0);
     for (auto set : {cFTD::SetMessageBoxHandler, cGSM::SetMessageBoxHandler, cRFM::SetMessageBoxHandler}) set(nullptr);
     board::RFM.Freq = 430000 + 26 * 200;
     for (const char* name : {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"}) std::remove(BinPath(name).c_str());
