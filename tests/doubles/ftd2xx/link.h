@@ -10,8 +10,8 @@ namespace ftd2xx_double {
 
 class Link {
 public:
-    // spec: "tcp:HOST:PORT" or "pty:PATH". nullptr when it cannot be reached.
-    static std::unique_ptr<Link> Connect(const std::string& spec);
+    // target: "tcp:HOST:PORT" or "pty:PATH". nullptr when it cannot be reached.
+    static std::unique_ptr<Link> Connect(const std::string& target);
     virtual ~Link() = default;
 
     // Waits up to waitMs for bytes and reads up to `size` of them: the count,

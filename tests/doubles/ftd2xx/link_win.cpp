@@ -159,12 +159,12 @@ std::unique_ptr<Link> OpenTerminal(const std::string& path) {
 
 }  // namespace
 
-std::unique_ptr<Link> Link::Connect(const std::string& spec) {
-    if (spec.compare(0, 4, "pty:") == 0) return OpenTerminal(spec.substr(4));
-    if (spec.compare(0, 4, "tcp:") != 0) return nullptr;
-    const std::size_t colon = spec.rfind(':');
+std::unique_ptr<Link> Link::Connect(const std::string& target) {
+    if (target.compare(0, 4, "pty:") == 0) return OpenTerminal(target.substr(4));
+    if (target.compare(0, 4, "tcp:") != 0) return nullptr;
+    const std::size_t colon = target.rfind(':');
     if (colon <= 4) return nullptr;
-    return ConnectTcp(spec.substr(4, colon - 4), spec.substr(colon + 1));
+    return ConnectTcp(target.substr(4, colon - 4), target.substr(colon + 1));
 }
 
 // Wine's drive Z: is the Unix root.
