@@ -171,10 +171,10 @@ TFormMain::TFormMain()
     PutCp1251(AppInfo.Caption, "Время/Дата/Температура");
     PutCp1251(AppInfo.Description, "Табло индикации времени/даты/температуры");
     PutCp1251(AppInfo.Version, "2.01");
-    PutCp1251(AppInfo.Company, "ОРИЭЛТА");
-    PutCp1251(AppInfo.Web, "orielta-tablo.ru");
+    PutCp1251(AppInfo.Company, "ЗОРВЕЛ");
+    PutCp1251(AppInfo.Web, "www.zorvel.example");
     PutCp1251(AppInfo.Telephone, "+7 (812) 555-01-37");
-    PutCp1251(AppInfo.EMail, "support@orielta-tablo.ru");
+    PutCp1251(AppInfo.EMail, "support@zorvel.example");
     AppInfo.Directory = compat::ExecutableDir();
 }
 

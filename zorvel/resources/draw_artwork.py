@@ -71,7 +71,7 @@ LED_AMBER = (255, 172, 20)
 LED_UNLIT = (50, 26, 28)
 CLEAR = (0, 0, 0, 0)
 
-MAKER = "ОРИЭЛТА"             # our maker's made-up name, as AppInfo shows it
+MAKER = "ЗОРВЕЛ"              # the maker as AppInfo shows it
 MAKER_TAGLINE = "светодиодные табло"
 
 
