@@ -12,60 +12,16 @@ Windows zorvelctl.exe runs under Wine.
 import argparse
 import json
 import os
-import signal
 import subprocess
 import sys
 import tempfile
+
+from e2e_support import Boardsim, Failure, check
 
 OK_READ = "Настройки успешно прочитаны"
 OK_WRITE = "Устройство подтверждает смену настроек"
 NO_DRIVER = "Драйвер USB не установлен"
 SEARCH_PATH_VARIABLES = ("LD_LIBRARY_PATH", "WINEPATH")
-
-
-class Failure(Exception):
-    pass
-
-
-def check(condition, what):
-    if not condition:
-        raise Failure(what)
-
-
-class Simulator:
-    def __init__(self, boardsim, workdir, link, options):
-        self.log = os.path.join(workdir, "boardsim.log")
-        self.state_file = os.path.join(workdir, "state.json")
-        for path in (self.log, self.state_file):
-            if os.path.exists(path):
-                os.unlink(path)
-        command = [boardsim, "--log", self.log, "--state", self.state_file] + options
-        command += ["--tcp", "0"] if link == "tcp" else ["--pty", os.path.join(workdir, "board")]
-        self.process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-        words = self.process.stdout.readline().split()
-        if len(words) < 2:
-            raise Failure("boardsim did not start: " + self.process.stderr.read())
-        self.connect = "tcp:127.0.0.1:" + words[1] if words[0] == "tcp" else "pty:" + words[1]
-
-    def stop(self):
-        self.process.send_signal(signal.SIGTERM)
-        try:
-            self.process.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
-        self.process.stdout.close()
-        self.process.stderr.close()
-
-    def commands(self):
-        if not os.path.exists(self.log):
-            return []
-        with open(self.log, encoding="utf-8", errors="replace") as f:
-            return [line.rstrip("\n").split("\t")[2] for line in f if line.strip()]
-
-    def state(self):
-        with open(self.state_file, encoding="utf-8") as f:
-            return json.load(f)
 
 
 class Client:
@@ -207,7 +163,7 @@ def main():
         for name, options in CASES:
             if args.only and name != args.only:
                 continue
-            sim = Simulator(found[0], workdir, args.link, options)
+            sim = Boardsim(found[0], workdir, options, args.link)
             try:
                 globals()["case_" + name](sim, client)
                 print("ok   " + name)

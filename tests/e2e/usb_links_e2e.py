@@ -13,13 +13,13 @@ status, its output and the simulator's log. With --wine-run the Windows
 zorvelctl.exe runs under Wine and finds the double's ftd2xx.dll via WINEPATH.
 """
 import argparse
-import json
 import os
 import re
-import signal
 import subprocess
 import sys
 import tempfile
+
+from e2e_support import Boardsim, Failure, check
 import time
 
 OK_READ = "Настройки успешно прочитаны"
@@ -30,56 +30,12 @@ WRITE_COMMANDS = ["read status", "write date", "write time", "write brightness",
                   "write interval"]
 
 
-class Failure(Exception):
-    pass
-
-
-def check(condition, what):
-    if not condition:
-        raise Failure(what)
-
-
-class Simulator:
-    """One boardsim process in a device mode, with its log and state files."""
+class Simulator(Boardsim):
+    """boardsim in a device mode; the driver double writes the adapter's pins beside it."""
 
     def __init__(self, boardsim, workdir, options):
-        self.log = os.path.join(workdir, "boardsim.log")
-        self.state_file = os.path.join(workdir, "state.json")
         self.pins = os.path.join(workdir, "pins")
-        for path in (self.log, self.state_file, self.pins):
-            if os.path.exists(path):
-                os.unlink(path)
-        command = [boardsim, "--tcp", "0", "--log", self.log, "--state", self.state_file] + options
-        self.process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-        line = self.process.stdout.readline().split()
-        if len(line) != 2 or line[0] != "tcp":
-            self.process.kill()
-            raise Failure("boardsim did not start: " + self.process.communicate()[1])
-        self.port = int(line[1])
-
-    def stop(self):
-        self.process.send_signal(signal.SIGTERM)
-        try:
-            self.process.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
-        self.process.stdout.close()
-        self.process.stderr.close()
-
-    def entries(self):
-        """(received, answered) of every log line, in order."""
-        if not os.path.exists(self.log):
-            return []
-        with open(self.log, encoding="utf-8", errors="replace") as f:
-            return [tuple(line.rstrip("\n").split("\t")[2:4]) for line in f if line.strip()]
-
-    def received(self):
-        return [entry[0] for entry in self.entries()]
-
-    def state(self):
-        with open(self.state_file, encoding="utf-8") as f:
-            return json.load(f)
+        super().__init__(boardsim, workdir, options, stale=(self.pins,))
 
 
 class Client:

@@ -13,10 +13,11 @@ import argparse
 import datetime
 import json
 import os
-import signal
 import subprocess
 import sys
 import tempfile
+
+from e2e_support import Boardsim, Failure, check
 import time
 
 OK_READ = "Настройки успешно прочитаны"
@@ -29,61 +30,6 @@ NO_MODE = "Не удается прочитать значение режима"
 CLOCK_DIFFERS = ("Дата/Время на устройстве отличается от Даты/Времени, установленной на этом "
                  "персональном компьютере")
 WINE_COM_PORT = "COM47"  # unlikely to clash with the port tests of the transports
-
-
-class Failure(Exception):
-    pass
-
-
-def check(condition, what):
-    if not condition:
-        raise Failure(what)
-
-
-class Simulator:
-    """One boardsim process with its log and state files."""
-
-    def __init__(self, args, workdir, options):
-        self.workdir = workdir
-        self.log = os.path.join(workdir, "boardsim.log")
-        self.state_file = os.path.join(workdir, "state.json")
-        for path in (self.log, self.state_file):
-            if os.path.exists(path):
-                os.unlink(path)
-        command = [args.boardsim, "--log", self.log, "--state", self.state_file] + options
-        if args.link == "tcp":
-            command += ["--tcp", "0"]
-        else:
-            command += ["--pty", os.path.join(workdir, "board-pty")]
-        self.process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-        line = self.process.stdout.readline().split()
-        if len(line) < 2:
-            self.process.wait(timeout=10)
-            raise Failure("boardsim did not start: " + self.process.stderr.read())
-        self.port = int(line[1]) if line[0] == "tcp" else None
-        self.link = line[1] if line[0] == "pty" else None
-        self.device = line[2] if line[0] == "pty" else None
-
-    def stop(self):
-        self.process.send_signal(signal.SIGTERM)
-        try:
-            self.process.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
-        self.process.stdout.close()
-        self.process.stderr.close()
-
-    def commands(self):
-        """The commands the simulator received, in order, as logged."""
-        if not os.path.exists(self.log):
-            return []
-        with open(self.log, encoding="utf-8", errors="replace") as f:
-            return [line.rstrip("\n").split("\t")[2] for line in f if line.strip()]
-
-    def state(self):
-        with open(self.state_file, encoding="utf-8") as f:
-            return json.load(f)
 
 
 class Client:
@@ -350,7 +296,7 @@ def main():
                 continue
             if args.suite == "wine" and not in_wine_suite:
                 continue
-            sim = Simulator(args, workdir, options)
+            sim = Boardsim(args.boardsim, workdir, link=args.link, options=options)
             started = time.monotonic()
             try:
                 globals()["case_" + name](sim, client)
