@@ -63,13 +63,6 @@ bool Tooltip::Create(HWND owner, HWND tool, const Options& options) {
     return true;
 }
 
-std::wstring Tooltip::Title() const {
-    wchar_t buffer[100] = {};
-    TTGETTITLE title{sizeof title, 0, 100, buffer};
-    SendMessageW(tooltip_, TTM_GETTITLE, 0, reinterpret_cast<LPARAM>(&title));
-    return buffer;
-}
-
 std::wstring Tooltip::Text() const {
     wchar_t buffer[512] = {};
     TOOLINFOW info{};

@@ -46,7 +46,6 @@ public:
     // False when the tooltip window could not be made (the tip is then absent).
     bool Create(HWND owner, HWND tool, const Options& options);
     HWND Handle() const { return tooltip_; }
-    std::wstring Title() const;
     std::wstring Text() const;
 
 private:
