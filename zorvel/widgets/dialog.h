@@ -24,7 +24,7 @@ struct DialogButtons {
     std::wstring CancelHint = L"Выйти без сохранения";
     std::wstring DefaultHint = L"Установить значения всех настроек по умолчанию";
     int PanelHeight = 40;
-    int ButtonWidth = 112, ButtonHeight = 34, DefaultWidth = 150;
+    int ButtonWidth = 120, ButtonHeight = 34, DefaultWidth = 170;
 };
 
 class Dialog : public Form {
