@@ -223,7 +223,6 @@ TEST(Controls, GroupBoxHidesAndDisablesWhatItContains) {
 
 TEST(Controls, SmallKinds) {
     Host form;
-    form.Show(true);
     IpAddress ip;
     ip.Create(form, 0, 0, 150, 22);
     ip.SetParts(10, 0, 0, 5);
@@ -428,7 +427,6 @@ TEST(DialogFrame, ButtonsCarryTheRealIdsAndSitInTheBottomPanel) {
 
 TEST(Drag, OnlyPassiveControlsAndTheWindowStartTheMove) {
     Host form;
-    form.Show(true);
     Label label;
     label.Create(form, L"Текст", 0, 0, 80, 20, CLR_INVALID);
     LinkLabel link;
