@@ -21,7 +21,7 @@ TFormAbout::TFormAbout(HWND owner) {
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     PanelAbout.Create(hwnd, 0, 0, 0, 0);
     widgets::LayoutBands(BodyArea(), {{PanelAbout, widgets::Align::Right, 200, widgets::Margins{}}});
-    nameFont_ = widgets::Font(L"Tahoma", 16);
+    nameFont_ = ScaledFont(L"Tahoma", 16);
     LabelAppName.Create(PanelAbout, L"", 0, 6, 200, 22, face, SS_CENTER);
     LabelAppName.SetFont(nameFont_);
     LabelAppDescription.Create(PanelAbout, L"", 0, 30, 200, 60, face, SS_CENTER);

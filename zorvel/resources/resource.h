@@ -19,3 +19,7 @@
 #define IDB_CHECK_UNCHECKED 132
 #define IDB_MENU16 141
 #define IDB_GLYPH_COPY64 142
+
+// Offsets of the ids of the pictures drawn at 1.5 and 2 times.
+#define IDB_SCALED_150 1000
+#define IDB_SCALED_200 2000
