@@ -22,6 +22,9 @@ public:
     int Px(int design) const { return MulDiv(design, dpi_, kDesignDpi); }
     // Pixels to design units, for logic that must not depend on the display.
     int Design(int pixels) const { return MulDiv(pixels, kDesignDpi, dpi_); }
+    // Font heights round down: text scaled a fraction up would outgrow the
+    // boxes it was measured against, which are scaled to the nearest pixel.
+    int FontPx(int design) const { return design * dpi_ / kDesignDpi; }
     RECT Px(const RECT& r) const { return RECT{Px(r.left), Px(r.top), Px(r.right), Px(r.bottom)}; }
     RECT Design(const RECT& r) const { return RECT{Design(r.left), Design(r.top), Design(r.right), Design(r.bottom)}; }
 

@@ -45,7 +45,7 @@ void Form::CreateForm(const FormOptions& options) {
     RegisterFormClass(&Form::Proc);
     options_ = options;
     scale_ = Scale(SystemDpi());
-    font_ = Font(options.FontFace, scale_.Px(options.FontPixels));
+    font_ = Font(options.FontFace, scale_.FontPx(options.FontPixels));
     background_ = Brush(options.Colour == CLR_INVALID ? GetSysColor(COLOR_BTNFACE) : options.Colour);
     RECT r{0, 0, scale_.Px(options.ClientWidth), scale_.Px(options.ClientHeight)};
     AdjustWindowRectEx(&r, options.Style, FALSE, options.ExStyle | WS_EX_CONTROLPARENT);
@@ -190,7 +190,7 @@ void Form::CenterOnOwner() const {
 }
 
 Font Form::ScaledFont(const wchar_t* face, int pixelHeight, bool bold, bool underline, int width) const {
-    return Font(face, scale_.Px(pixelHeight), bold, underline, scale_.Px(width));
+    return Font(face, scale_.FontPx(pixelHeight), bold, underline, scale_.FontPx(width));
 }
 
 void Form::ChangeScale(Scale scale, const RECT* suggested) {
@@ -198,7 +198,7 @@ void Form::ChangeScale(Scale scale, const RECT* suggested) {
     const Scale old = scale_;
     scale_ = scale;
     SetScaleOf(hwnd, scale_);
-    Font formFont(options_.FontFace, scale_.Px(options_.FontPixels));
+    Font formFont(options_.FontFace, scale_.FontPx(options_.FontPixels));
     // Every child the layer placed goes to its design rectangle at the new
     // scale, parents before children (the order EnumChildWindows gives), and
     // gets its font again at the new height.
@@ -221,8 +221,8 @@ void Form::ChangeScale(Scale scale, const RECT* suggested) {
         if (!replacement) {
             LOGFONTW log{};
             if (!GetObjectW(font, sizeof log, &log)) continue;
-            log.lfHeight = MulDiv(log.lfHeight, scale_.Dpi(), old.Dpi());
-            log.lfWidth = MulDiv(log.lfWidth, scale_.Dpi(), old.Dpi());
+            log.lfHeight = log.lfHeight * scale_.Dpi() / old.Dpi();
+            log.lfWidth = log.lfWidth * scale_.Dpi() / old.Dpi();
             rescaledFonts_.emplace_back(log);
             replacement = rescaledFonts_.back();
             remade.emplace_back(font, replacement);
