@@ -258,6 +258,15 @@ void SelectProgramTransport(const zorvelctl::Target& target) {
     }
 }
 
+// The program's transports report their traffic to `tap` while it lives.
+class ProgramTrafficTap {
+public:
+    explicit ProgramTrafficTap(board::TrafficTap tap) { board::SetTrafficTap(std::move(tap)); }
+    ~ProgramTrafficTap() { board::SetTrafficTap({}); }
+    ProgramTrafficTap(const ProgramTrafficTap&) = delete;
+    ProgramTrafficTap& operator=(const ProgramTrafficTap&) = delete;
+};
+
 // One board's line of the fleet's report.
 struct FleetRow {
     bool Ok = false;
@@ -295,15 +304,13 @@ FleetRow WorkOnBoard(const zorvelctl::FleetBoard& fleetBoard, zorvelctl::Command
             TransportSettingsGuard restoreSettings;
             zorvelctl::UsbSettingsGuard restoreUsbSettings;
             SelectProgramTransport(fleetBoard.Where);
-            board::SetTrafficTap(tap);
+            ProgramTrafficTap traced(tap);
             run = RunCommand(command, fleetBoard.Values, options);
-            board::SetTrafficTap({});
         }
     } catch (const UsageError& e) {
         run.Result.Outcome = "NotOpened";
         transportMessage = e.Text;
     } catch (const std::exception& e) {
-        board::SetTrafficTap({});
         run.Result.Outcome = "NotOpened";
         transportMessage = e.what();
     }
@@ -530,7 +537,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zorvelctl: %s\n", e.Text.c_str());
         return kUsage;
     }
-    if (trace) board::SetTrafficTap(trace->Tap(target));
+    ProgramTrafficTap traced(trace ? trace->Tap(target) : board::TrafficTap{});
 
     zorvelctl::Command command = *readCommand    ? zorvelctl::Command::Read
                                  : *clockCommand ? zorvelctl::Command::SyncClock
@@ -541,7 +548,6 @@ int main(int argc, char** argv) {
         if (!gsm.empty()) gsmStatus.emplace();
         run = RunCommand(command, values, options);
     }
-    board::SetTrafficTap({});
     const zorvelctl::ConsoleHost& host = *run.Host;
     board::ExchangeResult& result = run.Result;
     if (result.End == board::ExchangeEnd::NotOpened) {
