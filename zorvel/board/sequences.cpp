@@ -151,9 +151,11 @@ void NoteDrift(const ClockDate& date, const ClockTime& time, const LocalDateTime
 }
 
 void CompareClock(SequenceHost& host, ExchangeResult& result) {
+    ClockDate date = host.PickerDate();
+    ClockTime time = host.PickerTime();
     LocalDateTime now = host.Now();
-    NoteDrift(host.PickerDate(), host.PickerTime(), now, result);
-    if (!ClockDiffers(host.PickerDate(), host.PickerTime(), now)) return;
+    NoteDrift(date, time, now, result);
+    if (!ClockDiffers(date, time, now)) return;
     host.SetRefresh(false);
     result.ClockDiffers = true;
     host.ShowMessage(text::kClockDiffers, text::kWarning, kWarningBox);
