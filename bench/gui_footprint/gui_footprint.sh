@@ -76,6 +76,7 @@ awk -v a="$s0" -v b="$s1" -v hz="$hz" -v t0="$t0" -v t1="$t1" \
 # FOOTPRINT_MAPS=1: where the resident memory of each process lies, largest first.
 if [ "${FOOTPRINT_MAPS:-0}" = 1 ]; then
   for pid in "$program" "$baseline"; do
+    echo "$(cat "/proc/$pid/comm"): threads $(cat /proc/$pid/task/*/comm | tr "\n" " ")"
     echo "resident memory of $(cat "/proc/$pid/comm") by mapping (KiB):"
     awk '/^[0-9a-f]+-[0-9a-f]+ / { name = $6 == "" ? "[anonymous]" : $6; for (i = 7; i <= NF; i++) name = name " " $i }
          $1 == "Rss:" { rss[name] += $2 }
