@@ -44,7 +44,14 @@ window_wait "Время/Дата/Температура" 60 >/dev/null || { echo
 window_wait "Footprint baseline" 60 >/dev/null || { echo "gui_footprint: the baseline did not appear" >&2; exit 1; }
 sleep 5
 
-pid_of() { pgrep -x "$1" | head -1 || true; }
+# The process of that name in this prefix: others may run the program too.
+pid_of() {
+  local pid
+  for pid in $(pgrep -x "$1" || true); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && { echo "$pid"; return; }
+  done
+  return 0
+}
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 rss_kib() { awk '$1 == "VmRSS:" {print $2}' "/proc/$1/status"; }
 program=$(pid_of zorvel.exe) baseline=$(pid_of baseline.exe)
