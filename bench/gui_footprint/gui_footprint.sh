@@ -2,10 +2,12 @@
 # The program's footprint at rest, under Wine: zorvel.exe of a Windows build
 # tree, connected to nothing but set to the simulated board on a COM port, and
 # beside it in the same wineserver the baseline window (baseline.exe, a
-# 100 ms timer and the same system libraries). After a settling time it
-# samples both processes for SECONDS and prints their CPU use (per cent of one
-# core) and resident memory, with the machine's load average: a shared
-# machine makes the CPU figures noisy, so read them with the load.
+# 100 ms timer and the same system libraries), once plain and once also
+# registered for USB device messages as the program is (Wine runs a thread
+# for that). After a settling time it samples the processes for SECONDS and
+# prints their CPU use (per cent of one core) and resident memory, with the
+# machine's load average: a shared machine makes the CPU figures noisy, so
+# read them with the load.
 #   gui_footprint.sh BUILD_DIR BOARDSIM [SECONDS]      (default 30)
 set -euo pipefail
 build=$(cd "$1" && pwd) boardsim=$(readlink -f "$2") seconds=${3:-30}
@@ -40,34 +42,37 @@ board_start "$boardsim" "$stage" "$WINEPREFIX" COM8
 
 (cd "$stage" && exec wine zorvel.exe) >/dev/null 2>&1 &
 (cd "$stage" && exec wine baseline.exe) >/dev/null 2>&1 &
+(cd "$stage" && exec wine baseline.exe usb) >/dev/null 2>&1 &
 window_wait "Время/Дата/Температура" 60 >/dev/null || { echo "gui_footprint: the main window did not appear" >&2; exit 1; }
 window_wait "Footprint baseline" 60 >/dev/null || { echo "gui_footprint: the baseline did not appear" >&2; exit 1; }
+window_wait "Footprint baseline usb" 60 >/dev/null || { echo "gui_footprint: the baseline did not appear" >&2; exit 1; }
 sleep 5
 
-# The process of that name in this prefix: others may run the program too.
-pid_of() {
+# The process of that name and arguments in this prefix: others may run the program too.
+pid_of() {  # name [argument]
   local pid
   for pid in $(pgrep -x "$1" || true); do
-    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && { echo "$pid"; return; }
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    [ "$(tr '\0' ' ' <"/proc/$pid/cmdline" | awk '{print $2}')" = "${2:-}" ] && { echo "$pid"; return; }
   done
   return 0
 }
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 rss_kib() { awk '$1 == "VmRSS:" {print $2}' "/proc/$1/status"; }
-program=$(pid_of zorvel.exe) baseline=$(pid_of baseline.exe)
+program=$(pid_of zorvel.exe) baseline=$(pid_of baseline.exe) baseline_usb=$(pid_of baseline.exe usb)
 # This prefix's wineserver works in a folder named server-DEVICE-INODE after the prefix.
 server_dir=$(stat -c '%d %i' "$WINEPREFIX" | awk '{printf "/server-%x-%x", $1, $2}')
 server=""
 for candidate in $(pgrep -x 'wineserver(64)?' || true); do
   case "$(readlink "/proc/$candidate/cwd" 2>/dev/null)" in *"$server_dir") server=$candidate ;; esac
 done
-[ -n "$program" ] && [ -n "$baseline" ] && [ -n "$server" ] || { echo "gui_footprint: processes not found" >&2; exit 1; }
+[ -n "$program" ] && [ -n "$baseline" ] && [ -n "$baseline_usb" ] && [ -n "$server" ] || { echo "gui_footprint: processes not found" >&2; exit 1; }
 
 hz=$(getconf CLK_TCK)
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
-p0=$(ticks "$program") b0=$(ticks "$baseline") s0=$(ticks "$server") t0=$(date +%s.%N)
+p0=$(ticks "$program") b0=$(ticks "$baseline") u0=$(ticks "$baseline_usb") s0=$(ticks "$server") t0=$(date +%s.%N)
 sleep "$seconds"
-p1=$(ticks "$program") b1=$(ticks "$baseline") s1=$(ticks "$server") t1=$(date +%s.%N)
+p1=$(ticks "$program") b1=$(ticks "$baseline") u1=$(ticks "$baseline_usb") s1=$(ticks "$server") t1=$(date +%s.%N)
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 report() {  # name ticks_before ticks_after pid
@@ -77,8 +82,9 @@ report() {  # name ticks_before ticks_after pid
 echo "gui_footprint: $(basename "$build"), ${seconds} s at rest; load average before: $load_before, after: $load_after"
 report zorvel.exe "$p0" "$p1" "$program"
 report baseline "$b0" "$b1" "$baseline"
+report "baseline + usb" "$u0" "$u1" "$baseline_usb"
 awk -v a="$s0" -v b="$s1" -v hz="$hz" -v t0="$t0" -v t1="$t1" \
-  'BEGIN { printf "%-16s CPU %6.3f %% of a core (serves both)\n", "wineserver", 100 * (b - a) / hz / (t1 - t0) }'
+  'BEGIN { printf "%-16s CPU %6.3f %% of a core (serves all three)\n", "wineserver", 100 * (b - a) / hz / (t1 - t0) }'
 
 # FOOTPRINT_MAPS=1: where the resident memory of each process lies, largest first.
 if [ "${FOOTPRINT_MAPS:-0}" = 1 ]; then
