@@ -46,41 +46,60 @@ registry_has_key() { wine reg query "$uninstall_key" >/dev/null 2>&1; }
 [ -n "${DISPLAY:-}" ] || xvfb_start
 echo "install_test: a fresh Wine prefix in $WINEPREFIX"
 wineboot -i >/dev/null 2>&1 || true
+# Wine's mount manager links COM1..COM4 to /dev/ttyS0..3 whenever it starts,
+# except for ports named in this key: both lead to the simulator's terminal.
+for port in COM1 COM5; do
+  wine reg add 'HKLM\Software\Wine\Ports' /v $port /d "$work/board" /f >/dev/null 2>&1
+done
 wineserver -w || true
 
 drive=$WINEPREFIX/drive_c
 installed=$drive/Program\ Files/Zorvel
 programs=$drive/ProgramData/Microsoft/Windows/Start\ Menu/Programs/Zorvel
 
-# reads_board DIR WINDOWS_DIR PORT: the program in DIR, with the simulator on
-# PORT, shows success after "Прочитать"; the program and the simulator are
-# stopped after. A COM.ini names any port but COM1, the serial transport's default.
-reads_board() {
-  local dir=$1 exe="$2\\zorvel.exe" port=$3 window box result=1
+# program_start DIR WINDOWS_DIR PORT: the simulator on PORT and the program in
+# DIR, until its main window is there (sets app_pid and window). A COM.ini
+# names any port but COM1, the serial transport's default.
+program_start() {
+  local dir=$1 exe="$2\\zorvel.exe" port=$3
   [ "$port" = COM1 ] || printf '[COM]\r\nPortName=%s\r\nBaudRate=9600\r\nAutoScan=0\r\n' "$port" >"$dir/COM.ini"
   board_start "$boardsim" "$work" "$WINEPREFIX" "$port" --mode 2 --interval 7 || return 1
   wine "$exe" >/dev/null 2>&1 &
   app_pid=$!
-  if window=$(window_wait "Время/Дата/Температура" 60); then
-    sleep 1
-    window_press_read "$window"
-    if box=$(box_wait 20); then
-      echo "install_test: the read ended with \"${box#* }\""
-      [ "${box#* }" = Информация ] && grep -q 'read status' "$work/boardsim.log" && result=0
-      box_close "${box%% *}"
-    else
-      echo "install_test: no message box after the read"
-    fi
-  else
-    echo "install_test: the main window did not appear"
+  window=$(window_wait "Время/Дата/Температура" 120) || {
+    echo "install_test: the main window did not appear; windows: $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|')"
+    return 1
+  }
+  sleep 1
+}
+
+# reads_board: "Прочитать" ends with the success box, and the simulator was asked.
+reads_board() {
+  local box
+  window_press_read "$window"
+  box=$(box_wait 20) || { echo "install_test: no message box after the read"; return 1; }
+  echo "install_test: the read ended with \"${box#* }\""
+  box_close "${box%% *}"
+  [ "${box#* }" = Информация ] && grep -q 'read status' "$work/boardsim.log"
+}
+
+# closes_and_saves DIR: asked to close (as at a logoff), the program ends and
+# has written what it read (mode 2, interval 7) into DIR/Zorvel.ini.
+closes_and_saves() {
+  wine taskkill /im zorvel.exe >/dev/null 2>&1 || true
+  for _ in $(seq 200); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+  ! kill -0 "$app_pid" 2>/dev/null && has_line Mode=2 "$1/Zorvel.ini" && has_line Interval=7 "$1/Zorvel.ini"
+}
+
+program_stop() {
+  if [ -n "$app_pid" ]; then
+    kill "$app_pid" 2>/dev/null || true
+    wait "$app_pid" 2>/dev/null || true
   fi
-  kill "$app_pid" 2>/dev/null || true
-  wait "$app_pid" 2>/dev/null || true
   app_pid=""
   wineserver -k 2>/dev/null || true
   board_stop || true
-  rm -f "$work/board" "$work/boardsim.log" "$WINEPREFIX/dosdevices/${port,,}"
-  return $result
+  rm -f "$work/board" "$work/boardsim.log"
 }
 
 echo "install_test: 1. silent install of ${installer##*/}"
@@ -100,7 +119,10 @@ check "uninstall entry with the uninstaller" test -n "$(registry_value Uninstall
 check "uninstall entry with the publisher" test -n "$(registry_value Publisher)"
 
 echo "install_test: 2. the installed program reads the board"
-check "read through the window of the installed program" reads_board "$installed" 'C:\Program Files\Zorvel' COM5
+program_start "$installed" 'C:\Program Files\Zorvel' COM5 || true
+check "read through the window of the installed program" reads_board
+check "the installed program saves its settings at close" closes_and_saves "$installed"
+program_stop
 
 echo "install_test: 3. the installer again over the installation"
 printf '[COMMON]\r\nInterface=0\r\nControllerSetting=1\r\n[TIME]\r\nHourM=7\r\n' >"$installed/Common.ini"
@@ -132,7 +154,9 @@ mkdir -p "$portable"
 unzip -q "$archive" -d "$portable"
 check "unpacked program" test -s "$portable/Zorvel/zorvel.exe"
 # As unpacked: no COM.ini, the board on the default port.
-check "read through the window from the Cyrillic folder" reads_board "$portable/Zorvel" 'C:\Табло Зорвел\Zorvel' COM1
+program_start "$portable/Zorvel" 'C:\Табло Зорвел\Zorvel' COM1 || true
+check "read through the window from the Cyrillic folder" reads_board
+program_stop
 
 if [ "$failures" -ne 0 ]; then
   echo "install_test: $failures check(s) failed"
