@@ -319,16 +319,10 @@ void TFormMain::FormShow() {
     ToolBarConnect.SetHint(tbInterface, InterfaceName(board::Interface));
     // 10. Captions.
     SetText(FromField(AppInfo.Caption));
-    if (Forms.About) {
-        TFormAbout& about = *Forms.About;
-        about.LabelAppName.SetText(FromField(AppInfo.Caption));
-        about.LabelAppDescription.SetText(FromField(AppInfo.Description));
-        about.LabelAppVersion.SetText(L"версия " + FromField(AppInfo.Version));
-        about.LabelAppManufacturer.SetText(FromField(AppInfo.Company));
-        about.LabelAppURL.SetText(FromField(AppInfo.Web));
-        about.EditAppTelephone.SetText(FromField(AppInfo.Telephone));
-        about.EditAppEMail.SetText(FromField(AppInfo.EMail));
-    }
+    if (Forms.About)
+        Forms.About->ShowAppInfo({FromField(AppInfo.Caption), FromField(AppInfo.Description), FromField(AppInfo.Version),
+                                  FromField(AppInfo.Company), FromField(AppInfo.Web), FromField(AppInfo.Telephone),
+                                  FromField(AppInfo.EMail)});
     // 11. What the operator may change.
     ApplyControllerSetting();
     // 12. The settings dialog offers the serial port only.
@@ -405,7 +399,7 @@ void TFormMain::tbAboutClick() {
 void TFormMain::ShowError(const std::string& text) { compat::ShowMessageBox(hwnd, text.c_str(), "Ошибка", kErrorBox); }
 
 int TFormMain::ShellOpen(const wchar_t* verb, const std::wstring& file, const char* errorPrefix) {
-    auto result = static_cast<int>(reinterpret_cast<INT_PTR>(ShellExecuteW(hwnd, verb, file.c_str(), L"", L"", SW_HIDE)));
+    auto result = static_cast<int>(reinterpret_cast<INT_PTR>(ShellExecuteW(hwnd, verb, file.c_str(), L"", L"", SW_SHOWNORMAL)));
     if (const char* format = ShellFailure(result)) {
         char message[260];
         std::snprintf(message, sizeof message, format, errorPrefix);
