@@ -12,6 +12,7 @@ public:
     explicit TFormAbout(HWND owner);
 
     COLORREF HighlightColour = RGB(255, 0, 0);
+    void SetHighlightColour(COLORREF colour) { HighlightColour = colour; }
 
     widgets::Panel PanelAbout;
     widgets::Label LabelAppName, LabelAppDescription, LabelAppVersion, LabelAppManufacturer;

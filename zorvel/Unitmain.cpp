@@ -163,6 +163,9 @@ TFormMain::TFormMain()
     o.FontPixels = 21;
     CreateForm(o);
     QuitOnDestroy = true;
+    widgets::SystemMenuOptions systemMenu;
+    systemMenu.OnAbout = [this] { ToolBarMain.Click(tbAbout); };
+    widgets::InstallSystemMenu(hwnd, kRed, std::move(systemMenu));
     LoadPictures();
     CreateControls();
     Timer.OnTimer = [this] { TimerTimer(); };
@@ -230,6 +233,9 @@ void TFormMain::CreateControls() {
     PopupMenuDateTime.Create({{miRefreshDateTime, L"Обновлять Дату/Время", L"", 0, true, [this] { miRefreshDateTimeClick(); }},
                               {miSetCurrent, L"Установить текущую Дату/Время", L"", 9, false, [this] { miSetCurrentClick(); }}});
     PopupMenuDateTime.SetChecked(miRefreshDateTime, true);
+    const widgets::MenuLook look{&ImageListGlChecked, nullptr, &ImageListGl16x16, &kRed, 16};
+    widgets::PaintMenuItems(PopupMenuDateTime, look,
+                            {{miRefreshDateTime, {&ImageListGlChecked, &ImageListGlUnchecked, nullptr, &kRed, 16}}});
     for (widgets::DateTimePicker* picker : {&DateTimePickerDC, &DateTimePickerTC})
         picker->OnContextMenu = [this](POINT p) { PopupMenuDateTime.Popup(hwnd, p); };
 
@@ -258,9 +264,10 @@ void TFormMain::CreateControls() {
     EditInterval.OnChange = [this] { EditIntervalChange(); };
     EditInterval.OnExit = [this] { EditIntervalExit(); };
     EditInterval.OnKeyDown = [this](WORD key) { FormKeyDown(key); };
-    PopupMenuStandart.Create({{miCut, L"Вырезать", L"Ctrl+X", 1, false, [this] { miCutClick(); }},
-                              {miCopy, L"Копировать", L"Ctrl+C", 2, false, [this] { miCopyClick(); }},
-                              {miPaste, L"Вставить", L"Ctrl+V", 3, false, [this] { miPasteClick(); }}});
+    PopupMenuStandart.Create({{miCut, L"Вырезать", L"Ctrl+X", 2, false, [this] { miCutClick(); }},
+                              {miCopy, L"Копировать", L"Ctrl+C", 3, false, [this] { miCopyClick(); }},
+                              {miPaste, L"Вставить", L"Ctrl+V", 4, false, [this] { miPasteClick(); }}});
+    widgets::PaintMenuItems(PopupMenuStandart, look);
     PopupMenuStandart.OnPopup = [this] { PopupMenuStandartPopup(); };
     EditInterval.OnContextMenu = [this](POINT p) { PopupMenuStandart.Popup(hwnd, p); };
 
@@ -283,9 +290,9 @@ void TFormMain::OnShowing() {
 void TFormMain::FormShow() {
     // 1. The highlight colour of the painted lists and menus, for every window.
     HighlightColour = kRed;
-    if (Forms.Sett) Forms.Sett->HighlightColour = HighlightColour;
-    if (Forms.Time) Forms.Time->HighlightColour = HighlightColour;
-    if (Forms.About) Forms.About->HighlightColour = HighlightColour;
+    if (Forms.Sett) Forms.Sett->SetHighlightColour(HighlightColour);
+    if (Forms.Time) Forms.Time->SetHighlightColour(HighlightColour);
+    if (Forms.About) Forms.About->SetHighlightColour(HighlightColour);
     // 2. The transports report to this window.
     board::WireTransports(hwnd);
     // 3. Toolbar pictures.
