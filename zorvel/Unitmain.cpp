@@ -300,7 +300,7 @@ void TFormMain::FormShow() {
     ToolBarMain.SetImage(tbTime, 8);
     ToolBarMain.SetImage(tbHelp, 6);
     ToolBarMain.SetImage(tbAbout, 7);
-    ToolBarConnect.SetImage(tbInterface, board::Interface >= 0 && board::Interface <= 4 ? board::Interface : I_IMAGENONE);
+    ToolBarConnect.SetImage(tbInterface, board::IsInterface(board::Interface) ? board::Interface : I_IMAGENONE);
     // 4. The common configuration, the schedule and the controller file.
     Settings.LoadCommonAndController();
     board::Interface = Settings.Interface;
@@ -322,7 +322,7 @@ void TFormMain::FormShow() {
     if (Forms.Sett)
         for (int i = 0; i < 5; ++i) Forms.Sett->ComboBoxInterface.Add(InterfaceName(i));
     // 9. The interface button.
-    ToolBarConnect.SetImage(tbInterface, board::Interface >= 0 && board::Interface <= 4 ? board::Interface : I_IMAGENONE);
+    ToolBarConnect.SetImage(tbInterface, board::IsInterface(board::Interface) ? board::Interface : I_IMAGENONE);
     ToolBarConnect.SetHint(tbInterface, InterfaceName(board::Interface));
     // 10. Captions.
     SetText(FromField(AppInfo.Caption));
@@ -363,7 +363,7 @@ void TFormMain::ApplyControllerSetting() {
 
 void TFormMain::FormActivate() {
     int i = board::Interface;
-    ToolBarConnect.SetImage(tbInterface, i >= 0 && i <= 4 ? i : I_IMAGENONE);
+    ToolBarConnect.SetImage(tbInterface, board::IsInterface(i) ? i : I_IMAGENONE);
     if (ToolBarConnect.ButtonEnabled(tbInterface)) ToolBarConnect.SetHint(tbInterface, InterfaceName(i));
 }
 
@@ -374,7 +374,7 @@ void TFormMain::FormClose() {
 }
 
 std::wstring TFormMain::InterfaceName(int i) const {
-    if (i < 0 || i > 4) return {};
+    if (!board::IsInterface(i)) return {};
     return FromField(Settings.Interfaces[i]);
 }
 
@@ -545,10 +545,10 @@ void TFormMain::TimerTimer() {
         cGSM& gsm = board::GSM;
         // 1. The GSM status window follows the modem.
         if (Forms.GSM) {
-            bool wanted = selected == 3 && gsm.ModemOn != 0;
+            bool wanted = selected == board::kInterfaceGsm && gsm.ModemOn != 0;
             if (Forms.GSM->Visible() != wanted) Forms.GSM->ShowInactive(wanted);
         }
-        if (selected == 3) {
+        if (selected == board::kInterfaceGsm) {
             // 2. GSM: the settings dialog's modem buttons, the exchange buttons, the status texts.
             if (Forms.Sett) {
                 Forms.Sett->SpeedButtonGSM_PowerOff.Enable(gsm.ModemOn && !gsm.Busy);
@@ -574,11 +574,11 @@ void TFormMain::TimerTimer() {
                 lastNetworkFound_ = found;
                 EnableExchange(found && !board::Busy);
             }
-        } else if (selected == 1 || selected == 4) {
+        } else if (selected == board::kInterfaceUsb || selected == board::kInterfaceRadio) {
             // 3. USB and radio: the adapter must be there.
             if (Forms.Stat && Forms.Stat->Visible()) Forms.Stat->HideStatus();
             EnableExchange(cFTD::DevicesCount != 0 && !board::Busy);
-        } else if (selected == 2) {
+        } else if (selected == board::kInterfaceTcp) {
             // 4. TCP: the status window while a socket exists.
             if (Forms.Stat) {
                 bool socket = board::TCP.Socket != 0;
@@ -591,10 +591,10 @@ void TFormMain::TimerTimer() {
             // 5. Any other selected.
             Forms.Stat->HideStatus();
         }
-        if (selected != 3) {
+        if (selected != board::kInterfaceGsm) {
             // 6.
             if (Forms.Sett) Forms.Sett->SpeedButtonGSM_PowerOff.Enable(false);
-            if (selected != 1 && selected != 4) EnableExchange(!board::Busy);
+            if (selected != board::kInterfaceUsb && selected != board::kInterfaceRadio) EnableExchange(!board::Busy);
             lastStatusIdx_ = -1;
         }
         // 7.

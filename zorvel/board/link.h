@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "zorvel/board/interfaces.h"
 #include "zorvel/board/protocol.h"
 
 class cCOM;
@@ -26,7 +27,7 @@ extern cRavlo TCP;  // "TCP.ini"
 extern cGSM GSM;    // "GSM.ini"
 extern cRFM RFM;    // "RFM.ini"
 
-extern std::int8_t Interface;  // selected transport 0..4; anything else selects none
+extern std::int8_t Interface;  // the selected InterfaceKind; anything else selects none
 extern bool Busy;              // a read or write sequence runs
 constexpr std::size_t ReplyCapacity = 1024;
 
