@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "ui_support.h"
@@ -19,62 +18,60 @@ using namespace widgets;
 
 namespace {
 
-const COLORREF kRed = RGB(255, 0, 0);
-const COLORREF kSentinel = RGB(1, 2, 3);
+const COLORREF kRed = RGB(255, 0, 0), kBlack = RGB(0, 0, 0), kSentinel = RGB(1, 2, 3);
 
 COLORREF Menu() { return GetSysColor(COLOR_MENU); }
-COLORREF Gray() { return GetSysColor(COLOR_GRAYTEXT); }
 
-// One menu item painted alone on a canvas of the item's size.
+// One menu item painted alone on a canvas of the item's size. With visual
+// styles on (as under this Wine) the text colours are the style's, so text is
+// probed for where it lies: "ink" is a pixel that differs from its row 2 px
+// from the right edge (past any text, under the highlight bar), rows 3 px
+// clear of the focus frame.
 struct Painted {
-    std::unique_ptr<Canvas> owned;
-    Canvas& canvas;
-    Painted(int width, int height) : owned(std::make_unique<Canvas>(width, height)), canvas(*owned) {
-        canvas.Fill(kSentinel);
+    std::unique_ptr<Canvas> canvas;
+    Painted(int width, int height) : canvas(std::make_unique<Canvas>(width, height)) { canvas->Fill(kSentinel); }
+    HDC Dc() const { return canvas->Dc(); }
+    RECT Rect() const { return RECT{0, 0, canvas->Width(), canvas->Height()}; }
+    COLORREF At(int x, int y) const { return canvas->Pixel(x, y); }
+    // The first and the last column with ink in [x0, x1), -1 when none.
+    std::pair<int, int> Ink(int x0, int x1) const {
+        std::pair<int, int> span{-1, -1};
+        for (int x = x0; x < x1 && x < canvas->Width() - 2; ++x)
+            for (int y = 3; y < canvas->Height() - 3; ++y)
+                if (At(x, y) != At(canvas->Width() - 2, y)) {
+                    if (span.first < 0) span.first = x;
+                    span.second = x;
+                }
+        return span;
     }
-    Painted(Painted&& other) noexcept : owned(std::move(other.owned)), canvas(*owned) {}
-    COLORREF At(int x, int y) const { return canvas.Pixel(x, y); }
-    RECT Rect() const { return RECT{0, 0, canvas.Width(), canvas.Height()}; }
-    int Count(COLORREF colour, int x0 = 0, int x1 = -1) const {
-        if (x1 < 0) x1 = canvas.Width();
-        int n = 0;
-        for (int y = 0; y < canvas.Height(); ++y)
-            for (int x = x0; x < x1; ++x) n += At(x, y) == colour;
-        return n;
+    bool Has(COLORREF colour, int x0) const {
+        for (int x = x0; x < canvas->Width(); ++x)
+            for (int y = 0; y < canvas->Height(); ++y)
+                if (At(x, y) == colour) return true;
+        return false;
     }
-    // Text is "ink": pixels that differ from the row's background, taken 2 px
-    // from the right edge (under the highlight bar, past any text). The top
-    // and bottom rows are left out: the focus frame lies there.
-    bool Ink(int x, int y) const { return At(x, y) != At(canvas.Width() - 2, y); }
-    int RightmostInk(int x0) const {
-        for (int x = canvas.Width() - 3; x >= x0; --x)
-            for (int y = 3; y < canvas.Height() - 3; ++y)
-                if (Ink(x, y)) return x;
-        return -1;
-    }
-    int LeftmostInk(int x0) const {
-        for (int x = x0; x < canvas.Width() - 2; ++x)
-            for (int y = 3; y < canvas.Height() - 3; ++y)
-                if (Ink(x, y)) return x;
-        return -1;
-    }
-    // Whether frame `frame` of picture `index` of `list` is what lies at (x, y):
-    // every pixel the picture does not leave out is compared.
+    // Whether frame `frame` of picture `index` lies at (x, y): every pixel the
+    // picture does not leave out is compared.
     bool ShowsFrame(const StripList& list, int index, int frame, int x, int y) const {
-        Canvas alone(list.FrameWidth(index), list.Height(index));
-        alone.Fill(kSentinel);
+        Painted alone(list.FrameWidth(index), list.Height(index));
         list.Draw(alone.Dc(), index, frame, 0, 0);
         int compared = 0;
-        for (int j = 0; j < alone.Height(); ++j)
-            for (int i = 0; i < alone.Width(); ++i) {
-                COLORREF want = alone.Pixel(i, j);
-                if (want == kSentinel) continue;
-                if (At(x + i, y + j) != want) return false;
+        for (int j = 0; j < list.Height(index); ++j)
+            for (int i = 0; i < list.FrameWidth(index); ++i) {
+                if (alone.At(i, j) == kSentinel) continue;
+                if (At(x + i, y + j) != alone.At(i, j)) return false;
                 ++compared;
             }
         return compared > 0;
     }
 };
+
+MENUITEMINFOW ItemInfo(UINT mask) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = mask;
+    return info;
+}
 
 StripList Strip(int resource, int imageWidth = 0) {
     StripList list;
@@ -82,17 +79,10 @@ StripList Strip(int resource, int imageWidth = 0) {
     return list;
 }
 
-// ---- the pop-up entry ------------------------------------------------------------------
-
 TEST(MenuPainter, PopupItemsInEachState) {
-    const StripList images = Strip(IDB_MENU16, 64);
-    const StripList checks = Strip(IDB_CHECK_CHECKED);
-    const COLORREF highlight = kRed;
-    const MenuLook look{&checks, nullptr, &images, &highlight, 16};
+    const StripList images = Strip(IDB_MENU16, 64), checks = Strip(IDB_CHECK_CHECKED);
+    const MenuLook look{&checks, nullptr, &images, &kRed, 16};
     const PopupMenu::Item copy{1, L"Копировать", L"Ctrl+C", 3, false, nullptr};
-
-    // The text colours are the style's when visual styles are on (as under
-    // this Wine), so the text is probed for where it lies, not its colour.
     struct Case {
         const char* name;
         UINT state;
@@ -100,215 +90,162 @@ TEST(MenuPainter, PopupItemsInEachState) {
     } cases[] = {{"normal", 0, kFrameNormal}, {"selected", ODS_SELECTED, kFrameHighlighted}, {"grayed", ODS_GRAYED, kFrameDisabled}};
     for (const Case& c : cases) {
         Painted item(200, 30);
-        PaintPopupMenuItem(copy, false, item.canvas.Dc(), item.Rect(), c.state, look, Menu());
-        // The picture sits 3 px in, vertically centred, in the state's frame.
+        PaintPopupMenuItem(copy, false, item.Dc(), item.Rect(), c.state, look, Menu());
+        // Picture 3 px in, vertically centred; caption 3 px after it (a glyph may keep a pixel of bearing).
         EXPECT_TRUE(item.ShowsFrame(images, 3, c.frame, 3, 7)) << c.name;
-        EXPECT_NEAR(23, item.LeftmostInk(20), 1) << c.name << ": caption after the picture and 3 px";
-        // The shortcut ends 6 px before the right edge (glyphs keep a pixel or two of bearing).
-        const int right = item.RightmostInk(120);
-        EXPECT_LT(right, 200 - 6) << c.name;
-        EXPECT_GE(right, 200 - 6 - 3) << c.name;
-        if (c.state == ODS_GRAYED) {
-            EXPECT_EQ(0, item.Count(RGB(0, 0, 0), 22, 200)) << "no black text";
-        }
+        EXPECT_NEAR(23, item.Ink(20, 120).first, 1) << c.name;
+        // The shortcut ends 6 px before the right edge.
+        EXPECT_NEAR(192, item.Ink(120, 200).second, 1) << c.name;
         if (c.state == ODS_SELECTED) {
             EXPECT_EQ(kRed, item.At(100, 2)) << "upper bar";
             EXPECT_EQ(RGB(223, 0, 0), item.At(100, 28)) << "lower bar, 7/8";
         } else {
-            EXPECT_EQ(Menu(), item.At(100, 1)) << c.name << ": filled with the menu colour";
+            EXPECT_EQ(Menu(), item.At(100, 1)) << c.name;
+        }
+        if (c.state == ODS_GRAYED) {
+            EXPECT_FALSE(item.Has(kBlack, 22)) << "grey text";
         }
     }
-
     // A checked item shows the check mark before its picture; "-" is a grey line.
     Painted checked(200, 30);
-    PaintPopupMenuItem({3, L"Обновлять", L"", 0, true, nullptr}, true, checked.canvas.Dc(), checked.Rect(), 0, look,
-                       Menu());
+    PaintPopupMenuItem({3, L"Обновлять", L"", 0, true, nullptr}, true, checked.Dc(), checked.Rect(), 0, look, Menu());
     EXPECT_TRUE(checked.ShowsFrame(checks, 0, kFrameNormal, 3, 7));
     EXPECT_TRUE(checked.ShowsFrame(images, 0, kFrameNormal, 19, 7));
     Painted line(200, 30);
-    PaintPopupMenuItem({2, L"-", L"", -1, false, nullptr}, false, line.canvas.Dc(), line.Rect(), 0, look, Menu());
-    EXPECT_EQ(Menu(), line.At(5, 15));
-    EXPECT_EQ(Gray(), line.At(6, 15));
-    EXPECT_EQ(Gray(), line.At(195, 15));
-    EXPECT_EQ(Menu(), line.At(196, 15));
+    PaintPopupMenuItem({2, L"-", L"", -1, false, nullptr}, false, line.Dc(), line.Rect(), 0, look, Menu());
+    const COLORREF gray = GetSysColor(COLOR_GRAYTEXT);
+    EXPECT_EQ((std::vector<COLORREF>{Menu(), gray, gray, Menu()}),
+              (std::vector<COLORREF>{line.At(5, 15), line.At(6, 15), line.At(195, 15), line.At(196, 15)}));
 }
 
-TEST(MenuPainter, PopupItemsAreMeasuredByTheirTextNotAFixedSize) {
+TEST(MenuPainter, PopupItemsAreMeasuredByTheirText) {
     const StripList images = Strip(IDB_MENU16, 64);
-    const MenuLook look{nullptr, nullptr, &images, nullptr, 16};
     const PopupMenu::Item item{1, L"Установить текущую Дату/Время", L"", 9, false, nullptr};
-    const SIZE size = MeasurePopupMenuItem(item, look);
-    // Everything the painter puts in the row fits: margins, picture, caption.
-    EXPECT_GT(size.cx, 200);
+    const SIZE size = MeasurePopupMenuItem(item, MenuLook{nullptr, nullptr, &images, nullptr, 16});
     Painted drawn(size.cx, size.cy);
-    PaintPopupMenuItem(item, false, drawn.canvas.Dc(), drawn.Rect(), 0, look, Menu());
-    const int textRight = drawn.RightmostInk(0);
-    EXPECT_GT(textRight, 100);
-    EXPECT_LT(textRight, size.cx - 6) << "the caption is not clipped";
-    // The owner's adjustment goes on top.
+    PaintPopupMenuItem(item, false, drawn.Dc(), drawn.Rect(), 0, MenuLook{nullptr, nullptr, &images, nullptr, 16}, Menu());
+    const int textEnd = drawn.Ink(22, size.cx).second;
+    EXPECT_GT(textEnd, 150);
+    EXPECT_LT(textEnd, size.cx - 6) << "the caption is not clipped";
     EXPECT_EQ(size.cx + 4, MeasurePopupMenuItem(item, MenuLook{nullptr, nullptr, &images, nullptr, 20}).cx);
-}
-
-// ---- the system menus ------------------------------------------------------------------
-
-struct SystemItem {
-    UINT id;
-    bool separator, ownerDrawn;
-    bool operator==(const SystemItem& o) const {
-        return id == o.id && separator == o.separator && ownerDrawn == o.ownerDrawn;
-    }
-};
-
-std::vector<SystemItem> ItemsOf(HMENU menu) {
-    std::vector<SystemItem> items;
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_DATA;
-        GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
-        const bool separator = (info.fType & MFT_SEPARATOR) != 0;
-        items.push_back({separator ? 0u : info.wID, separator, (info.fType & MFT_OWNERDRAW) != 0});
-        EXPECT_EQ(0u, info.dwItemData);
-    }
-    return items;
 }
 
 // Paints one system-menu item of `form` through the form's own procedure.
 Painted PaintSystemItem(HWND form, UINT command, UINT state) {
     Painted item(kSystemMenuItemWidth, kSystemMenuItemHeight);
     DRAWITEMSTRUCT draw{ODT_MENU, 0, command, ODA_DRAWENTIRE, state,
-                        reinterpret_cast<HWND>(GetSystemMenu(form, FALSE)), item.canvas.Dc(), item.Rect(), 0};
+                        reinterpret_cast<HWND>(GetSystemMenu(form, FALSE)), item.Dc(), item.Rect(), 0};
     SendMessageW(form, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
     return item;
 }
 
 TEST(SystemMenu, EveryWindowHasTheRebuiltItems) {
     TForms w;
-    const SystemItem restore{SC_RESTORE, false, true}, move{SC_MOVE, false, true}, min{SC_MINIMIZE, false, true},
-        max{SC_MAXIMIZE, false, true}, close{SC_CLOSE, false, true}, about{kAboutCommand, false, true},
-        line{0, true, false};
-    const std::vector<SystemItem> common{restore, move, min, max, line, close};
-    std::vector<SystemItem> main = common;
-    main.push_back(line);
-    main.push_back(about);
-    struct Case {
-        const char* name;
-        HWND form;
-        const std::vector<SystemItem>& items;
-    } cases[] = {{"main", w.FormMain, main}, {"settings", w.FormSett, common}, {"time", w.FormTime, common},
-                 {"about", w.FormAbout, common}};
-    for (const Case& c : cases) {
-        std::vector<SystemItem> items = ItemsOf(GetSystemMenu(c.form, FALSE));
-        // Wine adds an item of its own (and its separator) ahead of ours.
-        ASSERT_GE(items.size(), c.items.size()) << c.name;
-        ASSERT_LE(items.size(), c.items.size() + 2) << c.name;
-        EXPECT_EQ(c.items, std::vector<SystemItem>(items.end() - static_cast<long>(c.items.size()), items.end()))
-            << c.name;
-        for (const SystemItem& extra : std::vector<SystemItem>(items.begin(), items.end() - static_cast<long>(c.items.size())))
-            EXPECT_FALSE(extra.id == SC_SIZE || extra.ownerDrawn) << c.name;
-
+    // Commands in order, 0 for a separator; every item but a separator owner-drawn with item data 0.
+    const std::vector<UINT> common{SC_RESTORE, SC_MOVE, SC_MINIMIZE, SC_MAXIMIZE, 0, SC_CLOSE};
+    std::vector<UINT> main = common;
+    main.insert(main.end(), {0, kAboutCommand});
+    for (auto [form, expected] : {std::pair<HWND, std::vector<UINT>>{w.FormMain, main}, {w.FormSett, common},
+                                  {w.FormTime, common}, {w.FormAbout, common}}) {
+        HMENU menu = GetSystemMenu(form, FALSE);
+        const int count = GetMenuItemCount(menu), wine = count - static_cast<int>(expected.size());
+        // Wine adds an item of its own (and a separator) ahead of ours.
+        ASSERT_TRUE(wine >= 0 && wine <= 2) << count;
+        for (int i = 0; i < count; ++i) {
+            MENUITEMINFOW info = ItemInfo(MIIM_FTYPE | MIIM_ID | MIIM_DATA);
+            GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
+            const bool separator = (info.fType & MFT_SEPARATOR) != 0;
+            EXPECT_NE(static_cast<UINT>(SC_SIZE), info.wID);
+            if (i < wine) continue;
+            const UINT want = expected[static_cast<std::size_t>(i - wine)];
+            EXPECT_EQ(want, separator ? 0u : info.wID) << i;
+            EXPECT_EQ(want != 0, (info.fType & MFT_OWNERDRAW) != 0) << i;
+            EXPECT_EQ(0u, info.dwItemData);
+        }
         MEASUREITEMSTRUCT measure{ODT_MENU, 0, SC_CLOSE, 0, 0, 0};
-        SendMessageW(c.form, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
-        EXPECT_EQ(120u, measure.itemWidth) << c.name;
-        EXPECT_EQ(30u, measure.itemHeight) << c.name;
-
-        // The close item: its cross at 6 px, the key name ending 6 px before the right edge.
-        Painted item = PaintSystemItem(c.form, SC_CLOSE, 0);
-        EXPECT_TRUE(item.ShowsFrame(Strip(IDB_CLOSE), 0, kFrameNormal, 6, 7)) << c.name;
-        const int right = item.RightmostInk(60);
-        EXPECT_LT(right, 120 - 6) << c.name;
-        EXPECT_GE(right, 120 - 6 - 3) << c.name;
-        EXPECT_NEAR(26, item.LeftmostInk(23), 1) << c.name << ": caption after the cross and 3 px";
+        SendMessageW(form, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+        EXPECT_EQ(120u, measure.itemWidth);
+        EXPECT_EQ(30u, measure.itemHeight);
+        // The close item: the cross 6 px in, the caption 3 px after it, the key name ending 6 px before the edge.
+        Painted close = PaintSystemItem(form, SC_CLOSE, 0);
+        EXPECT_TRUE(close.ShowsFrame(Strip(IDB_CLOSE), 0, kFrameNormal, 6, 7));
+        EXPECT_NEAR(26, close.Ink(23, 60).first, 1);
+        EXPECT_NEAR(112, close.Ink(60, 120).second, 1);
     }
-
-    // The time dialog names Ctrl+F4 instead of Alt+F4: the same caption, another key name.
+    // The time dialog names Ctrl+F4 instead of Alt+F4: only the right part differs.
     Painted time = PaintSystemItem(w.FormTime, SC_CLOSE, 0), sett = PaintSystemItem(w.FormSett, SC_CLOSE, 0);
-    int differing = 0;
+    int left = 0, right = 0;
     for (int x = 0; x < 120; ++x)
-        for (int y = 0; y < 30; ++y) differing += (time.At(x, y) != sett.At(x, y)) * (x < 60 ? 1000 : 1);
-    EXPECT_GT(differing, 0);
-    EXPECT_LT(differing, 1000) << "only the right part differs";
-
-    // The about item: the logo's first frame, or its third when highlighted; no text.
+        for (int y = 0; y < 30; ++y) (x < 60 ? left : right) += time.At(x, y) != sett.At(x, y);
+    EXPECT_EQ(0, left);
+    EXPECT_GT(right, 0);
+    // The about item: the logo's first frame, or its third on the red bar; no text.
     const StripList logo = Strip(IDB_ABOUT);
     EXPECT_TRUE(PaintSystemItem(w.FormMain, kAboutCommand, 0).ShowsFrame(logo, 0, kFrameNormal, 6, 3));
     Painted hot = PaintSystemItem(w.FormMain, kAboutCommand, ODS_SELECTED);
     EXPECT_TRUE(hot.ShowsFrame(logo, 0, kFrameHighlighted, 6, 3));
     EXPECT_EQ(kRed, hot.At(2, 2));
-
-    // Items the layer's pop-up menus own are not forced to the system size.
-    MEASUREITEMSTRUCT popup{ODT_MENU, 0, TFormMain::miSetCurrent, 0, 0, 0};
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_DATA;
+    // The pop-up items the layer owns are measured by their text, not forced to the system size.
+    MENUITEMINFOW info = ItemInfo(MIIM_DATA);
     GetMenuItemInfoW(w.FormMain.PopupMenuDateTime, TFormMain::miSetCurrent, FALSE, &info);
-    popup.itemData = info.dwItemData;
+    MEASUREITEMSTRUCT popup{ODT_MENU, 0, TFormMain::miSetCurrent, 0, 0, info.dwItemData};
     SendMessageW(w.FormMain, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&popup));
-    EXPECT_GT(popup.itemWidth, 120u);
+    EXPECT_GT(popup.itemWidth, 150u);
 }
 
-// Records the menu items a window draws while its menu is open, and closes the
-// menu the way an operator's Escape would once it waits for input.
-struct MenuWatch {
-    static inline HWND owner = nullptr;
-    static inline std::vector<std::pair<UINT, UINT>> drawn;  // command, state
-    static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp) {
-        auto* message = reinterpret_cast<CWPSTRUCT*>(lp);
-        if (code == HC_ACTION && message->hwnd == owner) {
-            if (message->message == WM_DRAWITEM) {
-                auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(message->lParam);
-                if (item->CtlType == ODT_MENU) drawn.emplace_back(item->itemID, item->itemState);
-            } else if (message->message == WM_ENTERIDLE) {
-                PostMessageW(owner, WM_CANCELMODE, 0, 0);
-            }
-        }
-        return CallNextHookEx(nullptr, code, wp, lp);
-    }
-    // Never wait for a menu that does not close.
-    static void CALLBACK Deadline(HWND, UINT, UINT_PTR, DWORD) { EndMenu(); }
-};
+// Records the menu items the watched window draws and closes its menu as
+// soon as the menu waits for the operator.
+HWND g_watched = nullptr;
+std::vector<std::pair<UINT, UINT>> g_drawn;  // command, state
 
-TEST(SystemMenu, TheTimeDialogShowsWhatThePlatformGraysWithTheDisabledFrame) {
+LRESULT CALLBACK WatchMenu(int code, WPARAM wp, LPARAM lp) {
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lp);
+    if (code == HC_ACTION && m->hwnd == g_watched && m->message == WM_DRAWITEM) {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(m->lParam);
+        if (item->CtlType == ODT_MENU) g_drawn.emplace_back(item->itemID, item->itemState);
+    }
+    if (code == HC_ACTION && m->hwnd == g_watched && m->message == WM_ENTERIDLE)
+        PostMessageW(g_watched, WM_CANCELMODE, 0, 0);
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+TEST(SystemMenu, TheTimeDialogDrawsWhatThePlatformGraysWithTheDisabledFrame) {
     TForms w;
     w.FormTime.ShowInactive(true);
     uitest::FlushEvents(50);
-    MenuWatch::owner = w.FormTime;
-    MenuWatch::drawn.clear();
-    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, &MenuWatch::Hook, nullptr, GetCurrentThreadId());
-    UINT_PTR deadline = SetTimer(nullptr, 0, 5000, &MenuWatch::Deadline);
+    g_watched = w.FormTime;
+    g_drawn.clear();
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, &WatchMenu, nullptr, GetCurrentThreadId());
+    // A menu that never waits for input still closes.
+    UINT_PTR deadline = SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
     SendMessageW(w.FormTime, WM_SYSCOMMAND, SC_KEYMENU, ' ');
     KillTimer(nullptr, deadline);
     UnhookWindowsHookEx(hook);
     w.FormTime.ShowInactive(false);
 
-    auto stateOf = [](UINT command) {
-        for (const auto& [id, state] : MenuWatch::drawn)
-            if (id == command) return state;
-        return ~0u;
+    auto grayed = [](UINT command) {
+        for (const auto& [id, state] : g_drawn)
+            if (id == command) return (state & (ODS_GRAYED | ODS_DISABLED)) ? 1 : 0;
+        return -1;  // not drawn
     };
-    for (UINT command : {SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE}) {
-        ASSERT_NE(~0u, stateOf(command)) << command << " was not drawn";
-        EXPECT_TRUE(stateOf(command) & (ODS_GRAYED | ODS_DISABLED)) << command;
-    }
-    for (UINT command : {SC_MOVE, SC_CLOSE}) EXPECT_FALSE(stateOf(command) & (ODS_GRAYED | ODS_DISABLED)) << command;
-
-    Painted grayed = PaintSystemItem(w.FormTime, SC_MINIMIZE, stateOf(SC_MINIMIZE));
-    EXPECT_TRUE(grayed.ShowsFrame(Strip(IDB_MINIMIZE), 0, kFrameDisabled, 6, 7));
-    EXPECT_NEAR(26, grayed.LeftmostInk(23), 1);
-    EXPECT_EQ(0, grayed.Count(RGB(0, 0, 0), 25, 110)) << "no black text";
+    EXPECT_EQ((std::vector<int>{1, 1, 1, 0, 0}),
+              (std::vector<int>{grayed(SC_MINIMIZE), grayed(SC_MAXIMIZE), grayed(SC_RESTORE), grayed(SC_MOVE),
+                                grayed(SC_CLOSE)}));
+    Painted item = PaintSystemItem(w.FormTime, SC_MINIMIZE, ODS_GRAYED);
+    EXPECT_TRUE(item.ShowsFrame(Strip(IDB_MINIMIZE), 0, kFrameDisabled, 6, 7));
+    EXPECT_NEAR(26, item.Ink(23, 110).first, 1);
+    EXPECT_FALSE(item.Has(kBlack, 23)) << "grey text";
 }
 
 TEST(SystemMenu, TheAboutCommandOpensTheAboutWindowLikeItsButton) {
     TForms w;
-    static TForms* forms = nullptr;
-    static bool seen = false;
-    forms = &w;
-    seen = false;
+    static TForms* forms;
+    static bool seen;
+    static int ticks;
+    forms = &w, seen = false, ticks = 0;
     // Closes the modal about window once it shows, or after five seconds whatever happens.
-    static int ticks = 0;
-    ticks = 0;
     UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
-        if (forms->FormAbout.Visible()) seen = true;
+        seen = seen || forms->FormAbout.Visible();
         if (seen || ++ticks > 100) forms->FormAbout.ModalResult = mrCancel;
     });
     SendMessageW(w.FormMain, WM_SYSCOMMAND, kAboutCommand, 0);
