@@ -27,6 +27,7 @@ TFormAbout::TFormAbout(HWND owner) {
     buttons.ButtonWidth = 75;
     buttons.ButtonHeight = 32;
     CreateDialogFrame(o, buttons);
+    widgets::InstallSystemMenu(hwnd, HighlightColour);
     SetLayeredWindowAttributes(hwnd, 0, 245, LWA_ALPHA);  // 96% opaque
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
 

@@ -19,6 +19,7 @@ public:
     explicit TFormAbout(HWND owner);
 
     COLORREF HighlightColour = RGB(255, 0, 0);
+    void SetHighlightColour(COLORREF colour) { HighlightColour = colour; }
 
     // Fills the texts; the web address is a host name without scheme or slash.
     void ShowAppInfo(const AboutTexts& texts);

@@ -17,7 +17,8 @@ if(TARGET zorvel_forms_fakes)
             $<TARGET_OBJECTS:zorvel_resources>
     LIBS zorvel_forms_fakes)
   zorvel_add_test(NAME ui_main_test WIN_ONLY TIMEOUT 300
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_main_test.cpp ${CMAKE_CURRENT_LIST_DIR}/ui_support.cpp
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_main_test.cpp ${CMAKE_CURRENT_LIST_DIR}/ui_menus_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/ui_support.cpp
             $<TARGET_OBJECTS:zorvel_resources>
     LIBS zorvel_forms_fakes)
   set_tests_properties(ui_main_test PROPERTIES RESOURCE_LOCK zorvel_program_ini)
