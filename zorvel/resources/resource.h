@@ -19,6 +19,17 @@
 #define IDB_CHECK_UNCHECKED 132
 #define IDB_MENU16 141
 #define IDB_GLYPH_COPY64 142
+#define IDB_RESTORE 151
+#define IDB_MOVE 152
+#define IDB_MINIMIZE 153
+#define IDB_MAXIMIZE 154
+#define IDB_CLOSE 155
+#define IDB_ABOUT 156
+#define IDB_PERIOD_MORNING 161
+#define IDB_PERIOD_DAY 162
+#define IDB_PERIOD_EVENING 163
+#define IDB_PERIOD_NIGHT 164
+#define IDB_BRIGHTNESS32 165
 
 // Offsets of the ids of the pictures drawn at 1.5 and 2 times.
 #define IDB_SCALED_150 1000
