@@ -30,9 +30,6 @@ LocalTime Now();
 
 void SleepMs(unsigned ms);
 
-// The directory of the running executable, with a trailing separator.
-std::string ModuleDirectory();
-
 // ---- locks and threads -----------------------------------------------------
 
 void InitLock(RavloLock& lock);
@@ -95,7 +92,7 @@ public:
 
 private:
     RavloSocket socket_ = 0;
-    void* event_ = nullptr;  // Windows: the socket's event
+    [[maybe_unused]] void* event_ = nullptr;  // Windows: the socket's event
 };
 
 // Open's wait for the connecting thread: at most one round of `roundMs`,
@@ -116,7 +113,7 @@ public:
 
 private:
     RavloSocket socket_;
-    void* connector_ = nullptr;  // Windows: our duplicate of the thread handle
+    [[maybe_unused]] void* connector_ = nullptr;  // Windows: our duplicate of the thread handle
 };
 
 // The reading thread's blocking receive, woken when the host closes.
@@ -132,7 +129,7 @@ public:
     long Receive(RavloSocket s, char* block, unsigned size, const StillOwned& owns);
 
 private:
-    void* event_ = nullptr;  // Windows: the overlapped receive's event
+    [[maybe_unused]] void* event_ = nullptr;  // Windows: the overlapped receive's event
 };
 
 }  // namespace ravlo

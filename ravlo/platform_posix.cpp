@@ -14,8 +14,6 @@
 #include <ctime>
 #include <thread>
 
-#include "compat/platform.h"
-
 namespace ravlo {
 
 namespace {
@@ -82,8 +80,6 @@ LocalTime Now() {
 }
 
 void SleepMs(unsigned ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-std::string ModuleDirectory() { return compat::ExecutableDir() + compat::PathSeparator(); }
 
 void InitLock(RavloLock& lock) { pthread_mutex_init(&lock, nullptr); }
 void DestroyLock(RavloLock& lock) { pthread_mutex_destroy(&lock); }

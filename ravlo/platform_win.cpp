@@ -27,16 +27,6 @@ LocalTime Now() {
 
 void SleepMs(unsigned ms) { Sleep(ms); }
 
-std::string ModuleDirectory() {
-    // The A profile functions take the ANSI path, so the directory is fetched as ANSI too.
-    char module[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, module, sizeof module);
-    std::string dir(module, n < sizeof module ? n : 0);
-    std::size_t cut = dir.find_last_of('\\');
-    dir = cut == std::string::npos ? std::string(".") : dir.substr(0, cut);
-    return dir + '\\';
-}
-
 void InitLock(RavloLock& lock) { InitializeCriticalSection(&lock); }
 void DestroyLock(RavloLock& lock) { DeleteCriticalSection(&lock); }
 LockGuard::LockGuard(RavloLock& lock) : lock_(lock) { EnterCriticalSection(&lock_); }

@@ -8,7 +8,8 @@
 
 #include "compat/decimal.h"
 #include "compat/platform.h"
-#include "compat/profile.h"
+#include "compat/cp1251.h"
+#include "compat/ini_file.h"
 #include "ravlo/platform.h"
 
 using namespace ravlo;
@@ -79,25 +80,22 @@ void ShowError(void* owner, const char* text, const char* caption) {
     compat::ShowMessageBox(owner, text, caption, kErrorBox);
 }
 
+// The library's own texts are UTF-8 in the source; the log is Windows-1251
+// text like every other file of the system. Received and sent bytes are
+// logged as they are.
+void LogOwnText(cRavlo& ravlo, const char* utf8) { ravlo.LogAdd(compat::Utf8ToCp1251(utf8).c_str()); }
+
 // Logs a failure of Open and shows it when the caller asked for messages.
 void Report(cRavlo& ravlo, bool showMessages, const char* text) {
-    ravlo.LogAdd(text);
+    LogOwnText(ravlo, text);
     if (showMessages) ShowError(ravlo.hWnd, text, kCaptionTcp);
 }
 
 void ReleaseSocket(cRavlo& ravlo) { CloseSocket(ravlo.Socket.exchange(0)); }
 
-// A settings file's path: dir_path followed by the bare name.
-struct FilePath {
-    char path[sizeof cRavlo::dir_path + 40];
-    explicit FilePath(const char* name, std::size_t nameCapacity) {
-        std::snprintf(path, sizeof path, "%.*s%.*s", static_cast<int>(strnlen(cRavlo::dir_path, sizeof cRavlo::dir_path)),
-                      cRavlo::dir_path, static_cast<int>(strnlen(name, nameCapacity)), name);
-    }
-};
-
 void SetDirPath() {
-    std::string dir = ModuleDirectory();
+    // UTF-8, like every path of the system: any folder can be named.
+    std::string dir = compat::ExecutableDir() + compat::PathSeparator();
     if (dir.size() >= sizeof cRavlo::dir_path) dir.clear();  // a cut path would name another folder
     std::memcpy(cRavlo::dir_path, dir.c_str(), dir.size() + 1);
 }
@@ -251,10 +249,10 @@ cRavlo::cRavlo(const char* iniFile)
     if (ObjectsC < sizeof pObjects / sizeof pObjects[0]) pObjects[ObjectsC++] = this;
     std::snprintf(IniFile, sizeof IniFile, "%s", iniFile ? iniFile : "");
     SetDirPath();
-    FilePath ini(IniFile, sizeof IniFile);
-    GetPrivateProfileStringA("TCP", "IPv4", "192.168.1.1", IPv4, sizeof IPv4, ini.path);
+    const std::string ini = compat::FileBesideExecutable(IniFile);
+    compat::ReadIniString(ini, "TCP", "IPv4", "192.168.1.1", IPv4, sizeof IPv4);
     char port[256];
-    GetPrivateProfileStringA("TCP", "Port", "80", port, sizeof port, ini.path);
+    compat::ReadIniString(ini, "TCP", "Port", "80", port, sizeof port);
     Port = static_cast<std::uint16_t>(compat::ParseDecimal(port));
     RecvBuf[0] = '\0';
     InitLock(csLog);
@@ -268,13 +266,13 @@ cRavlo::~cRavlo() {
         break;
     }
     Close();
-    FilePath ini(IniFile, sizeof IniFile);
+    const std::string ini = compat::FileBesideExecutable(IniFile);
     char address[sizeof IPv4];
     std::snprintf(address, sizeof address, "%.*s", static_cast<int>(strnlen(IPv4, sizeof IPv4)), IPv4);
     char port[8];
     std::snprintf(port, sizeof port, "%u", static_cast<unsigned>(Port));
-    WritePrivateProfileStringA("TCP", "IPv4", address, ini.path);
-    WritePrivateProfileStringA("TCP", "Port", port, ini.path);
+    compat::WriteIniString(ini, "TCP", "IPv4", address);
+    compat::WriteIniString(ini, "TCP", "Port", port);
     DestroyLock(csLog);
 }
 
@@ -361,7 +359,9 @@ bool cRavlo::Send(const char* data, unsigned long count) {
 
 void cRavlo::LogAdd(const char* text) {
     if (LogFile[0] == '\0') return;
-    FilePath log(LogFile, sizeof LogFile);
+    char name[sizeof LogFile + 1];
+    std::snprintf(name, sizeof name, "%.*s", static_cast<int>(strnlen(LogFile, sizeof LogFile)), LogFile);
+    const std::string log = compat::FileBesideExecutable(name);
 
     const LocalTime now = Now();
     char date[16], time[16];
@@ -369,7 +369,7 @@ void cRavlo::LogAdd(const char* text) {
     std::snprintf(time, sizeof time, "%02d:%02d:%02d", now.hours % 100, now.minutes % 100, now.seconds % 100);
 
     LockGuard lock(csLog);
-    std::FILE* file = std::fopen(log.path, "ab");
+    std::FILE* file = compat::OpenFile(log, "ab");
     if (!file) return;
     std::fprintf(file, "%s %s: %s\r\n", date, time, text ? text : "");
     std::fclose(file);

@@ -527,7 +527,8 @@ TEST_F(RavloTest, RefusedConnectFailsWithTheTextOf10061) {
         EXPECT_EQ(tcp->ConnectState, 0);
         EXPECT_EQ(tcp->LastError, 10061u);
         const char* text = "Ошибка соединения На сокете нет запущенных серверов";
-        EXPECT_EQ(Log(), std::vector<std::string>{text});
+        // The log is Windows-1251 text, the message box UTF-8 as every text of the library.
+        EXPECT_EQ(Log(), std::vector<std::string>{"\xCE\xF8\xE8\xE1\xEA\xE0 \xF1\xEE\xE5\xE4\xE8\xED\xE5\xED\xE8\xFF \xCD\xE0 \xF1\xEE\xEA\xE5\xF2\xE5 \xED\xE5\xF2 \xE7\xE0\xEF\xF3\xF9\xE5\xED\xED\xFB\xF5 \xF1\xE5\xF0\xE2\xE5\xF0\xEE\xE2"});
         std::vector<Box> boxes = Boxes();
         ASSERT_EQ(boxes.size(), showMessages ? 1u : 0u);
         if (showMessages) {
@@ -636,7 +637,7 @@ TEST_F(RavloTest, AConnectThatNeverCompletesTimesOutWithTheTextOf10060) {
     EXPECT_EQ(tcp->Socket, 0);
     EXPECT_EQ(tcp->LastError, 10060u);
     const char* text = "Ошибка соединения Превышено время ожидания отклика сервера";
-    EXPECT_EQ(Log(), std::vector<std::string>{text});
+    EXPECT_EQ(Log(), std::vector<std::string>{"\xCE\xF8\xE8\xE1\xEA\xE0 \xF1\xEE\xE5\xE4\xE8\xED\xE5\xED\xE8\xFF \xCF\xF0\xE5\xE2\xFB\xF8\xE5\xED\xEE \xE2\xF0\xE5\xEC\xFF \xEE\xE6\xE8\xE4\xE0\xED\xE8\xFF \xEE\xF2\xEA\xEB\xE8\xEA\xE0 \xF1\xE5\xF0\xE2\xE5\xF0\xE0"});
     std::vector<Box> boxes = Boxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, text);
