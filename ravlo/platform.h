@@ -67,8 +67,11 @@ bool SocketFailed(RavloSocket s);
 // A stream socket, never 0 (0 means "no socket" to the host).
 RavloSocket NewSocket();
 void ShutAndClose(RavloSocket s);
-// Writes all count bytes; stops at the first failure.
-void SendAll(RavloSocket s, const char* data, unsigned long count);
+// Writes count bytes in rounds of at most `roundMs`; stops at the first
+// failure, once limitMs have passed, or as soon as owns() turns false.
+// Returns whether every byte was written.
+bool SendAll(RavloSocket s, const char* data, unsigned long count, unsigned limitMs, unsigned roundMs,
+             const StillOwned& owns);
 // A dotted address as it stands, else the first address of the named host
 // (its official name into hostName). Fills family and port too.
 bool FillAddress(sockaddr_in& address, std::uint16_t port, const char* text, char (&hostName)[256]);

@@ -134,14 +134,27 @@ void ShutAndClose(RavloSocket s) {
     close(s);
 }
 
-void SendAll(RavloSocket s, const char* data, unsigned long count) {
+bool SendAll(RavloSocket s, const char* data, unsigned long count, unsigned limitMs, unsigned roundMs,
+             const StillOwned& owns) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limitMs);
     while (count > 0) {
-        ssize_t sent = send(s, data, count, MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR) continue;
-        if (sent <= 0) return;
-        data += sent;
-        count -= static_cast<unsigned long>(sent);
+        // Never blocking in send itself: a peer that stops reading would
+        // hold this thread for as long as it likes.
+        ssize_t sent = send(s, data, count, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent > 0) {
+            data += sent;
+            count -= static_cast<unsigned long>(sent);
+            continue;
+        }
+        if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return false;
+        const Clock::time_point now = Clock::now();
+        if (now >= deadline || !owns()) return false;
+        auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
+        pollfd watch{s, POLLOUT, 0};
+        if (poll(&watch, 1, static_cast<int>(left < roundMs ? left : roundMs)) < 0 && errno != EINTR) return false;
     }
+    return true;
 }
 
 bool FillAddress(sockaddr_in& address, std::uint16_t port, const char* text, char (&hostName)[256]) {

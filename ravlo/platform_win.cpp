@@ -77,15 +77,50 @@ void ShutAndClose(RavloSocket s) {
     closesocket(s);
 }
 
-void SendAll(RavloSocket s, const char* data, unsigned long count) {
+bool SendAll(RavloSocket s, const char* data, unsigned long count, unsigned limitMs, unsigned roundMs,
+             const StillOwned& owns) {
+    // Overlapped, waited on in rounds: a blocking send to a peer that stops
+    // reading could not be ended by anyone (Close must not close a socket
+    // that is still in use).
+    WSAEVENT event = WSACreateEvent();
+    if (event == WSA_INVALID_EVENT) return false;
+    const ULONGLONG deadline = GetTickCount64() + limitMs;
     const unsigned long kChunk = 1ul << 30;
+    bool complete = true;
     while (count > 0) {
-        unsigned long piece = count < kChunk ? count : kChunk;
-        int sent = send(s, data, static_cast<int>(piece), 0);
-        if (sent <= 0) return;
+        WSAOVERLAPPED overlapped{};
+        overlapped.hEvent = event;
+        WSABUF buffer{static_cast<ULONG>(count < kChunk ? count : kChunk), const_cast<char*>(data)};
+        DWORD sent = 0, flags = 0;
+        if (WSASend(s, &buffer, 1, &sent, 0, &overlapped, nullptr) != 0) {
+            if (WSAGetLastError() != WSA_IO_PENDING) {
+                complete = false;
+                break;
+            }
+            for (;;) {
+                ULONGLONG now = GetTickCount64();
+                if (now >= deadline || !owns()) {
+                    CancelIoEx(reinterpret_cast<HANDLE>(s), &overlapped);
+                    break;
+                }
+                ULONGLONG left = deadline - now;
+                if (WaitForSingleObject(event, static_cast<DWORD>(left < roundMs ? left : roundMs)) == WAIT_OBJECT_0) break;
+            }
+            if (!WSAGetOverlappedResult(s, &overlapped, &sent, TRUE, &flags)) {
+                complete = false;
+                break;
+            }
+        }
+        if (sent == 0) {
+            complete = false;
+            break;
+        }
         data += sent;
-        count -= static_cast<unsigned long>(sent);
+        count -= sent;
+        WSAResetEvent(event);
     }
+    WSACloseEvent(event);
+    return complete;
 }
 
 bool FillAddress(sockaddr_in& address, std::uint16_t port, const char* text, char (&hostName)[256]) {

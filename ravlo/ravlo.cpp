@@ -31,12 +31,9 @@ const unsigned kWaitRoundMs = 100;        // Open re-checks the connect at least
 const unsigned kReopenPauseMs = 500;      // pause between closing and reopening
 
 std::atomic<unsigned> g_connectTimeoutMs{10000};
+std::atomic<unsigned> g_sendTimeoutMs{5000};
 
-// Held while a socket is written and while one is closed. The reading thread
-// and a Close from the host's callback may close the socket while the host's
-// thread is inside Send; without this the send could reach a descriptor that
-// was closed and already handed out again.
-std::mutex g_socketUse;
+const unsigned kSendRoundMs = 100;  // a Send notices this often that its socket was taken
 
 // ---- error texts -----------------------------------------------------------
 
@@ -70,9 +67,16 @@ struct ErrorText {
     explicit ErrorText(std::uint32_t code) { RavloErrorText(code, text, sizeof text); }
 };
 
-void CloseSocket(RavloSocket s) {
+// Closes a socket already taken out of the object, once no Send of the object
+// uses it: the descriptor could otherwise be handed out again while a send
+// still writes to it. The wait is short, since every Send stops within a
+// round once its socket is gone.
+void CloseSocket(cRavlo& ravlo, RavloSocket s) {
     if (s == 0) return;
-    std::lock_guard<std::mutex> inUse(g_socketUse);
+    {
+        std::unique_lock<std::mutex> lock(ravlo.Sending.lock);
+        ravlo.Sending.idle.wait(lock, [&] { return ravlo.Sending.users == 0; });
+    }
     ShutAndClose(s);
 }
 
@@ -91,7 +95,29 @@ void Report(cRavlo& ravlo, bool showMessages, const char* text) {
     if (showMessages) ShowError(ravlo.hWnd, text, kCaptionTcp);
 }
 
-void ReleaseSocket(cRavlo& ravlo) { CloseSocket(ravlo.Socket.exchange(0)); }
+// The object's socket held for one Send (0 when none is open).
+struct SocketInUse {
+    explicit SocketInUse(cRavlo& object) : ravlo(object) {
+        std::lock_guard<std::mutex> lock(ravlo.Sending.lock);
+        socket = ravlo.Socket.load();
+        if (socket != 0) ++ravlo.Sending.users;
+    }
+    ~SocketInUse() {
+        if (socket == 0) return;
+        {
+            std::lock_guard<std::mutex> lock(ravlo.Sending.lock);
+            --ravlo.Sending.users;
+        }
+        ravlo.Sending.idle.notify_all();
+    }
+    SocketInUse(const SocketInUse&) = delete;
+    SocketInUse& operator=(const SocketInUse&) = delete;
+
+    cRavlo& ravlo;
+    RavloSocket socket = 0;
+};
+
+void ReleaseSocket(cRavlo& ravlo) { CloseSocket(ravlo, ravlo.Socket.exchange(0)); }
 
 void SetDirPath() {
     // UTF-8, like every path of the system: any folder can be named.
@@ -134,13 +160,13 @@ Takeover TakeOver(cRavlo& ravlo) {
     return taken;
 }
 
-void Finish(const Takeover& taken) {
+void Finish(cRavlo& ravlo, const Takeover& taken) {
     if (taken.reader) JoinThread(taken.reader);
     if (taken.connector) JoinThread(taken.connector);
-    CloseSocket(taken.socket);
+    CloseSocket(ravlo, taken.socket);
 }
 
-void StopAll(cRavlo& ravlo) { Finish(TakeOver(ravlo)); }
+void StopAll(cRavlo& ravlo) { Finish(ravlo, TakeOver(ravlo)); }
 
 // Joins the connecting thread once its outcome is known.
 void ReapConnector(cRavlo& ravlo) {
@@ -216,6 +242,10 @@ extern "C" RAVLO_API RavloNotifier RavloSetNotifier(RavloNotifier notifier) {
 
 extern "C" RAVLO_API unsigned RavloSetConnectTimeout(unsigned milliseconds) {
     return g_connectTimeoutMs.exchange(milliseconds);
+}
+
+extern "C" RAVLO_API unsigned RavloSetSendTimeout(unsigned milliseconds) {
+    return g_sendTimeoutMs.exchange(milliseconds);
 }
 
 extern "C" RAVLO_API std::size_t RavloErrorText(std::uint32_t code, char* destination, std::size_t size) {
@@ -346,9 +376,11 @@ bool cRavlo::Send(const char* data, unsigned long count) {
         std::string line("Send: ");
         if (data) line.append(data, strnlen(data, count));
         LogAdd(line.c_str());
-        std::lock_guard<std::mutex> inUse(g_socketUse);
-        RavloSocket s = Socket.load();
-        if (s != 0 && data) SendAll(s, data, count);
+        if (!data) return true;
+        SocketInUse use(*this);
+        if (use.socket != 0)
+            SendAll(use.socket, data, count, g_sendTimeoutMs.load(), kSendRoundMs,
+                    [this, s = use.socket] { return Socket.load() == s; });
         return true;
     } catch (...) {
         LogAdd("Exception in Send");
@@ -491,7 +523,7 @@ RavloThreadResult RAVLO_THREAD_CALL cRavlo::ThreadProcRead(void* object) {
             if (self.Socket.compare_exchange_strong(expected, 0)) own = s;
         }
     }
-    CloseSocket(own);
+    CloseSocket(self, own);
     // The last touch of the object: give up our own handle, unless a Close has
     // already taken it and is waiting for this thread to end.
     if (ownHandle && self.hThreadRead.compare_exchange_strong(ownHandle, RavloThread())) DetachThread(ownHandle);

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <sstream>
@@ -701,6 +702,49 @@ TEST_F(RavloTest, AnExceptionInTheCallbackClosesAndIsShownWithoutOwner) {
     EXPECT_EQ(boxes[0].type, kErrorBox);
     EXPECT_EQ(Log(), (std::vector<std::string>{"Connected to 127.0.0.1", "Recv: Ok\r", "Exception in ThreadProcRead",
                                                "Closed", "Disconnected: 127.0.0.1 "}));
+}
+
+// A peer that stops reading: the blocked Send is this object's alone. Another
+// object sends and closes meanwhile, a Close from another thread ends the
+// blocked Send, and with no Close it ends once its time limit has passed.
+TEST_F(RavloTest, ASendToAPeerThatStopsReadingBlocksNothingElseAndEnds) {
+    loopback::Listener server;
+    tcp->Port = server.Port();
+    tcp->LogFile[0] = '\0';
+    const std::string flood(64u << 20, 'x');  // far more than both sides' socket buffers
+    const unsigned previous = RavloSetSendTimeout(10u * 60u * 1000u);
+    EXPECT_EQ(previous, 5000u);
+
+    ASSERT_TRUE(tcp->Open(false, true));
+    loopback::Peer deaf = server.Accept();  // never reads
+    auto blocked = std::async(std::launch::async, [&] { return tcp->Send(flood.data(), flood.size()); });
+    ASSERT_EQ(blocked.wait_for(200ms), std::future_status::timeout) << "the peer's buffers took it all";
+
+    cRavlo other(UniqueName("ini").c_str());
+    std::snprintf(other.IPv4, sizeof other.IPv4, "127.0.0.1");
+    other.Port = server.Port();
+    auto meanwhile = std::async(std::launch::async, [&] {
+        bool opened = other.Open(false, true);
+        bool sent = other.Send("read status\r", 12);
+        other.Close();
+        return opened && sent;
+    });
+    loopback::Peer board = server.Accept();
+    ASSERT_EQ(meanwhile.wait_for(30s), std::future_status::ready) << "another object waited for the blocked Send";
+    EXPECT_TRUE(meanwhile.get());
+    EXPECT_EQ(board.Receive(12), "read status\r");
+
+    tcp->Close();  // from this thread, while the Send blocks on another
+    ASSERT_EQ(blocked.wait_for(30s), std::future_status::ready) << "Close did not end the blocked Send";
+    EXPECT_TRUE(blocked.get());
+    EXPECT_EQ(tcp->Socket, 0);
+
+    RavloSetSendTimeout(300);
+    ASSERT_TRUE(tcp->Open(false, true));
+    loopback::Peer deafAgain = server.Accept();
+    EXPECT_TRUE(tcp->Send(flood.data(), flood.size()));  // returns once the limit has passed
+    RavloSetSendTimeout(previous);
+    tcp->Close();
 }
 
 // The reading thread's own end and the host's Close meet in every order.
