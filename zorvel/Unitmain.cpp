@@ -293,7 +293,7 @@ void TFormMain::FormShow() {
     ToolBarMain.SetImage(tbTime, 8);
     ToolBarMain.SetImage(tbHelp, 6);
     ToolBarMain.SetImage(tbAbout, 7);
-    ToolBarConnect.SetImage(tbInterface, board::Interface >= 0 && board::Interface <= 4 ? board::Interface : I_IMAGENONE);
+    ToolBarConnect.SetImage(tbInterface, board::Interface >= 0 && board::Interface <= 4 ? board::Interface.load() : I_IMAGENONE);
     // 4. The common configuration, the schedule and the controller file.
     Settings.LoadCommonAndController();
     board::Interface = Settings.Interface;
@@ -315,7 +315,7 @@ void TFormMain::FormShow() {
     if (Forms.Sett)
         for (int i = 0; i < 5; ++i) Forms.Sett->ComboBoxInterface.Add(InterfaceName(i));
     // 9. The interface button.
-    ToolBarConnect.SetImage(tbInterface, board::Interface >= 0 && board::Interface <= 4 ? board::Interface : I_IMAGENONE);
+    ToolBarConnect.SetImage(tbInterface, board::Interface >= 0 && board::Interface <= 4 ? board::Interface.load() : I_IMAGENONE);
     ToolBarConnect.SetHint(tbInterface, InterfaceName(board::Interface));
     // 10. Captions.
     SetText(FromField(AppInfo.Caption));

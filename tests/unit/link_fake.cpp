@@ -51,7 +51,7 @@ namespace board {
 using linkfake::g_pending;
 using linkfake::g_state;
 
-std::int8_t Interface = 0;
+std::atomic<std::int8_t> Interface{0};
 bool Busy = false;
 
 void WireTransports(void*) {}

@@ -360,3 +360,30 @@ TEST_F(LinkTest, AReaderThreadAppendsWhileTheWindowThreadClearsAndSearches) {
 }
 
 }  // namespace
+
+namespace {
+
+// The settings dialog may change the interface while a transport still
+// delivers on a thread of its own; under ThreadSanitizer a plain byte shared
+// that way is a reported race.
+TEST_F(LinkTest, TheInterfaceChangesWhileTransportThreadsDeliver) {
+    constexpr int kRounds = 5000;
+    std::atomic<bool> done{false};
+    std::thread usb([&] {
+        char block[] = "x";
+        while (!done.load()) {
+            board::FTD.pRecvCallback(block, 1);
+            board::COM.pRecvCallback(block, 1);
+        }
+    });
+    for (int i = 0; i < kRounds; ++i) {
+        board::Interface = static_cast<std::int8_t>(i % 5);
+        board::ClearReply();
+    }
+    done = true;
+    usb.join();
+    board::Interface = 0;
+    EXPECT_LE(board::ReplyLength(), board::ReplyCapacity);
+}
+
+}  // namespace

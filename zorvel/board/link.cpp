@@ -27,7 +27,7 @@ cRavlo TCP("TCP.ini");
 cGSM GSM("GSM.ini");
 cRFM RFM("RFM.ini");
 
-std::int8_t Interface = 0;
+std::atomic<std::int8_t> Interface{0};
 bool Busy = false;
 
 namespace {

@@ -4,6 +4,7 @@
 // which the board answers while the window stays responsive.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -26,7 +27,9 @@ extern cRavlo TCP;  // "TCP.ini"
 extern cGSM GSM;    // "GSM.ini"
 extern cRFM RFM;    // "RFM.ini"
 
-extern std::int8_t Interface;  // selected transport 0..4; anything else selects none
+// Selected transport 0..4; anything else selects none. Set on the window
+// thread, read by the transports' threads in the receive callbacks.
+extern std::atomic<std::int8_t> Interface;
 extern bool Busy;              // a read or write sequence runs
 constexpr std::size_t ReplyCapacity = 1024;
 
