@@ -256,7 +256,12 @@ void TFormMain::CreateControls() {
     EditInterval.Create(PanelInterval, L"0", editX, 4, 50, 30, 3);
     EditInterval.OnKeyPress = [this](wchar_t& key) { EditIntervalKeyPress(key); };
     EditInterval.OnChange = [this] { EditIntervalChange(); };
-    EditInterval.OnExit = [this] { EditIntervalExit(); };
+    // Leaving the field is focus moving to another control of this window;
+    // another program, a dialog or the window's end is not.
+    EditInterval.OnExit = [this] {
+        HWND to = GetFocus();
+        if (to && to != EditInterval && IsChild(hwnd, to)) EditIntervalExit();
+    };
     EditInterval.OnKeyDown = [this](WORD key) { FormKeyDown(key); };
     PopupMenuStandart.Create({{miCut, L"Вырезать", L"Ctrl+X", 1, false, [this] { miCutClick(); }},
                               {miCopy, L"Копировать", L"Ctrl+C", 2, false, [this] { miCopyClick(); }},
@@ -362,6 +367,13 @@ void TFormMain::FormActivate() {
 
 void TFormMain::FormClose() {
     Timer.SetEnabled(false);
+    // The correction leaving the field would make, silently: no interval
+    // outside 1..255 is saved.
+    long typed = board::ParseDecimal(Narrow(EditInterval.Text()));
+    if (typed < 1 || typed > 255 || BoardSettings.Interval == 0) {
+        EditInterval.SetText(L"1");
+        BoardSettings.Interval = 1;
+    }
     Settings.Interface = board::Interface;
     Settings.Save(hwnd);
 }
@@ -479,8 +491,36 @@ void TFormMain::ComboBoxModeDrawItem(DRAWITEMSTRUCT* item) {
                           &ImageListZVL_Modes, HighlightColour);
 }
 
+namespace {
+// The control characters an edit control turns into cut, copy and paste.
+constexpr wchar_t kCtrlX = 0x18, kCtrlC = 0x03, kCtrlV = 0x16;
+}  // namespace
+
 void TFormMain::EditIntervalKeyPress(wchar_t& key) {
-    if ((key < L'0' || key > L'9') && key != L'\b') key = 0;
+    if (key == kCtrlV) {
+        PasteIntoInterval();
+        key = 0;
+        return;
+    }
+    if ((key < L'0' || key > L'9') && key != L'\b' && key != kCtrlX && key != kCtrlC) key = 0;
+}
+
+// A paste is typed text: what the key filter would drop is dropped.
+void TFormMain::PasteIntoInterval() {
+    std::wstring pasted;
+    if (IsClipboardFormatAvailable(CF_UNICODETEXT) && OpenClipboard(hwnd)) {
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+                pasted = text;
+                GlobalUnlock(data);
+            }
+        }
+        CloseClipboard();
+    }
+    std::wstring kept;
+    for (wchar_t c : pasted)
+        if (c >= L'0' && c <= L'9') kept += c;
+    EditInterval.Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(kept.c_str()));
 }
 
 void TFormMain::EditIntervalChange() {
@@ -528,7 +568,12 @@ void TFormMain::PopupMenuStandartPopup() {
 
 void TFormMain::miCutClick() { SendMessageW(GetFocus(), WM_CUT, 0, 0); }
 void TFormMain::miCopyClick() { SendMessageW(GetFocus(), WM_COPY, 0, 0); }
-void TFormMain::miPasteClick() { SendMessageW(GetFocus(), WM_PASTE, 0, 0); }
+void TFormMain::miPasteClick() {
+    if (GetFocus() == EditInterval)
+        PasteIntoInterval();
+    else
+        SendMessageW(GetFocus(), WM_PASTE, 0, 0);
+}
 
 // ---- the 100 ms tick ------------------------------------------------------------------
 

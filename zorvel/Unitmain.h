@@ -144,6 +144,7 @@ private:
     void ApplyControllerSetting();
     void EnableExchange(bool enabled);
     void SetPickersToNow();
+    void PasteIntoInterval();
     void ShowError(const std::string& text);
     int ShellOpen(const wchar_t* verb, const std::wstring& file, const char* errorPrefix);
 
