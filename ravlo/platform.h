@@ -112,7 +112,9 @@ public:
     // handle: the waiter keeps a handle of its own, since a Close from another
     // thread may release the object's while Open waits.
     void Watch(RavloThread connector);
-    void Round(unsigned roundMs, const std::atomic<std::uint8_t>& connectState);
+    // False when the caller's thread was asked to quit meanwhile (the quit
+    // request is posted again, for the caller's own message loop).
+    bool Round(unsigned roundMs, const std::atomic<std::uint8_t>& connectState);
 
 private:
     RavloSocket socket_;

@@ -221,7 +221,7 @@ ConnectWaiter::~ConnectWaiter() = default;
 
 void ConnectWaiter::Watch(RavloThread) {}
 
-void ConnectWaiter::Round(unsigned roundMs, const std::atomic<std::uint8_t>& connectState) {
+bool ConnectWaiter::Round(unsigned roundMs, const std::atomic<std::uint8_t>& connectState) {
     // No window messages natively. The socket turns writable when the connect
     // ends, and the connecting thread records the outcome just after; it also
     // reads as ready (hung up) before that thread has started the connect.
@@ -229,6 +229,7 @@ void ConnectWaiter::Round(unsigned roundMs, const std::atomic<std::uint8_t>& con
     pollfd watch{socket_, POLLOUT, 0};
     if (poll(&watch, 1, static_cast<int>(roundMs)) != 0 && connectState.load() == 2)
         std::this_thread::sleep_for(std::chrono::microseconds(100));
+    return true;
 }
 
 Receiver::Receiver() = default;

@@ -191,16 +191,22 @@ void ConnectWaiter::Watch(RavloThread connector) {
     DuplicateHandle(GetCurrentProcess(), connector, GetCurrentProcess(), &connector_, SYNCHRONIZE, FALSE, 0);
 }
 
-void ConnectWaiter::Round(unsigned roundMs, const std::atomic<std::uint8_t>&) {
+bool ConnectWaiter::Round(unsigned roundMs, const std::atomic<std::uint8_t>&) {
     if (connector_)
         MsgWaitForMultipleObjectsEx(1, &connector_, roundMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     else
         Sleep(roundMs);
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // Taken off the queue by PeekMessage: the host's own loop must still see it.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return false;
+        }
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+    return true;
 }
 
 Receiver::Receiver() : event_(WSACreateEvent()) {}

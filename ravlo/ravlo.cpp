@@ -189,10 +189,13 @@ void StartWinsock(cRavlo& ravlo, bool showMessages) {
     Report(ravlo, showMessages, line);  // and go on: the next Open tries again
 }
 
+enum class ConnectWait { Outcome, Aborted, HostQuits };
+
 // Starts the connecting thread and waits for its outcome (ConnectState 1 or
-// 0), then joins it. False when the wait was aborted: the thread or the
-// socket was taken away while ConnectState still read 2.
-bool AwaitConnectingThread(cRavlo& ravlo, RavloSocket s) {
+// 0), then joins it. Aborted: the thread or the socket was taken away while
+// ConnectState still read 2. HostQuits: the host's thread was asked to quit
+// while its messages were handled here.
+ConnectWait AwaitConnectingThread(cRavlo& ravlo, RavloSocket s) {
     ravlo.ConnectState = 2;
     ConnectWaiter waiter(s);
     {
@@ -206,11 +209,12 @@ bool AwaitConnectingThread(cRavlo& ravlo, RavloSocket s) {
         }
     }
     while (ravlo.ConnectState.load() == 2) {
-        if ((!ravlo.hThreadConnect.load() || !ravlo.Socket.load()) && ravlo.ConnectState.load() == 2) return false;
-        waiter.Round(kWaitRoundMs, ravlo.ConnectState);
+        if ((!ravlo.hThreadConnect.load() || !ravlo.Socket.load()) && ravlo.ConnectState.load() == 2)
+            return ConnectWait::Aborted;
+        if (!waiter.Round(kWaitRoundMs, ravlo.ConnectState)) return ConnectWait::HostQuits;
     }
     ReapConnector(ravlo);
-    return true;
+    return ConnectWait::Outcome;
 }
 
 bool StartReader(cRavlo& ravlo) {
@@ -337,10 +341,12 @@ bool cRavlo::Open(bool showMessages, bool startReader) {
     }
 
     // Closed by the host meanwhile (from a message handler run while waiting, or
-    // from another thread), or the thread could not be started.
-    if (!AwaitConnectingThread(*this, s) || !Socket.load()) {
+    // from another thread), or the thread could not be started. A host that
+    // quits gets no box: its quit request is still pending for its own loop.
+    const ConnectWait waited = AwaitConnectingThread(*this, s);
+    if (waited != ConnectWait::Outcome || !Socket.load()) {
         Close();
-        if (showMessages) ShowError(hWnd, kAborted, kCaptionTcp);
+        if (showMessages && waited != ConnectWait::HostQuits) ShowError(hWnd, kAborted, kCaptionTcp);
         return false;
     }
     if (ConnectState.load() == 0) {

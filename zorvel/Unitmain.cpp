@@ -10,8 +10,10 @@
 #include <stdexcept>
 
 #include "compat/platform.h"
+#include "transports/COM.h"
 #include "transports/FTD.h"
 #include "transports/GSM.h"
+#include "transports/RFM.h"
 #include "zorvel/Unitabout.h"
 #include "zorvel/Unitgsm.h"
 #include "zorvel/Unitimage.h"
@@ -461,9 +463,43 @@ void TFormMain::tbInterfaceClick() {
 
 // ---- exchanges ----------------------------------------------------------------------
 
-void TFormMain::SpeedButtonGetClick() { board::RunReadSequence(*host_); }
+void TFormMain::SpeedButtonGetClick() {
+    board::RunReadSequence(*host_);
+    CloseIfAskedDuringExchange();
+}
 
-void TFormMain::SpeedButtonSetClick() { board::RunWriteSequence(*host_); }
+void TFormMain::SpeedButtonSetClick() {
+    board::RunWriteSequence(*host_);
+    CloseIfAskedDuringExchange();
+}
+
+namespace {
+// Nobody is left to read a box once the window closes.
+int Unattended(void*, const char*, const char*, unsigned type) {
+    return (type & 0xF) == compat::kBoxYesNo ? compat::kAnswerNo : compat::kAnswerOk;
+}
+}  // namespace
+
+// Closing during an exchange: the exchange ends at the next round of its wait
+// (a TCP connect at once), shows nothing, and the window closes (and saves)
+// once it is over, on the way out of the button's handler.
+LRESULT TFormMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_CLOSE && board::Busy) {
+        closeAfterExchange_ = true;
+        RavloSetNotifier(Unattended);
+        cCOM::SetMessageBoxHandler(Unattended);
+        cFTD::SetMessageBoxHandler(Unattended);
+        cGSM::SetMessageBoxHandler(Unattended);
+        cRFM::SetMessageBoxHandler(Unattended);
+        board::AbortExchange();
+        return 0;
+    }
+    return Form::HandleMessage(msg, wp, lp);
+}
+
+void TFormMain::CloseIfAskedDuringExchange() {
+    if (closeAfterExchange_) PostMessageW(hwnd, WM_CLOSE, 0, 0);
+}
 
 void TFormMain::EnableExchange(bool enabled) {
     SpeedButtonSet.Enable(enabled);

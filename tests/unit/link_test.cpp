@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -263,6 +264,37 @@ TEST_F(LinkTest, TheWaitsSleepInTheirRoundsAndHandleMessagesAfterEach) {
     board::WaitAcknowledge(3000);
     EXPECT_EQ(clock.AlertableSleeps(), 70u);
     EXPECT_EQ(clock.Now(), 2000u + 6048 + 3000);
+}
+
+// A close handled during a wait (a window message) ends every wait at the end
+// of its round; the next exchange clears it.
+TEST_F(LinkTest, AnAbortEndsEveryWaitAtTheEndOfItsRound) {
+    struct Row {
+        const char* wait;
+        std::function<void()> run;
+        std::uint64_t abortAtMs, endsAtMs;
+    } rows[] = {
+        {"WaitReply", [] { board::WaitReply(); }, 500, 600},
+        {"WaitAcknowledge", [] { EXPECT_EQ(board::WaitAcknowledge(3000), Acknowledge::NothingYet); }, 120, 150},
+        {"SettlePause", [] { board::SettlePause(); }, 100, 112},
+        {"WaitReplyUntil", [] { EXPECT_FALSE(board::WaitReplyUntil([](const std::string&) { return false; }, 5000)); }, 7, 10},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.wait);
+        board::ClearAbort();
+        const std::uint64_t start = clock.Now();
+        clock.onMessages = [&] {
+            if (clock.Now() - start >= row.abortAtMs) board::AbortExchange();
+        };
+        row.run();
+        EXPECT_EQ(clock.Now() - start, row.endsAtMs);
+        EXPECT_TRUE(board::ExchangeAborted());
+    }
+    clock.onMessages = nullptr;
+    board::ClearAbort();
+    const std::uint64_t start = clock.Now();
+    board::WaitReply();
+    EXPECT_EQ(clock.Now() - start, 2000u);
 }
 
 TEST_F(LinkTest, WaitReplyTakesItsTwoSecondsEvenWhenTheAnswerIsEarly) {

@@ -184,7 +184,8 @@ std::string JsonReport(Command command, const board::ExchangeResult& result, con
 int ExitStatus(const board::ExchangeResult& result) {
     switch (result.End) {
         case board::ExchangeEnd::Succeeded: return 0;
-        case board::ExchangeEnd::Failed: return 1;
+        case board::ExchangeEnd::Failed:
+        case board::ExchangeEnd::Aborted: return 1;
         case board::ExchangeEnd::NotOpened: return 3;
     }
     return 1;

@@ -83,6 +83,8 @@ PlatformWaiter platformWaiter;
 std::atomic<Waiter*> currentWaiter{&platformWaiter};
 
 // One round of every wait: sleep, then let the window handle its messages.
+std::atomic<bool> exchangeAborted{false};
+
 void Round(Waiter& waiter, unsigned ms, bool alertable) {
     waiter.Sleep(ms, alertable);
     waiter.HandleMessages();
@@ -210,14 +212,22 @@ void SendCommand(const std::string& text) {
     InterfaceSend(bytes.data(), static_cast<int>(bytes.size()));
 }
 
+void AbortExchange() {
+    exchangeAborted = true;
+    // A TCP connection still being set up ends now rather than at its time-out.
+    if (Interface == 2) TCP.Close();
+}
+bool ExchangeAborted() { return exchangeAborted.load(); }
+void ClearAbort() { exchangeAborted = false; }
+
 void WaitReply() {
     Waiter& waiter = *currentWaiter.load();
-    for (int round = 0; round < 10; ++round) Round(waiter, 200, true);
+    for (int round = 0; round < 10 && !exchangeAborted; ++round) Round(waiter, 200, true);
 }
 
 Acknowledge WaitAcknowledge(unsigned limitMs) {
     Waiter& waiter = *currentWaiter.load();
-    for (std::uint64_t counted = 0; counted < limitMs; counted += 50) {
+    for (std::uint64_t counted = 0; counted < limitMs && !exchangeAborted; counted += 50) {
         Round(waiter, 50, true);
         Acknowledge seen = CheckReply();
         if (seen != Acknowledge::NothingYet) return seen;
@@ -227,7 +237,7 @@ Acknowledge WaitAcknowledge(unsigned limitMs) {
 
 void SettlePause() {
     Waiter& waiter = *currentWaiter.load();
-    for (unsigned counted = 0; counted < 6000; counted += 56) Round(waiter, 56, false);
+    for (unsigned counted = 0; counted < 6000 && !exchangeAborted; counted += 56) Round(waiter, 56, false);
 }
 
 bool WaitReplyUntil(const std::function<bool(const std::string&)>& complete, unsigned limitMs) {
@@ -235,7 +245,7 @@ bool WaitReplyUntil(const std::function<bool(const std::string&)>& complete, uns
     Waiter& waiter = *currentWaiter.load();
     for (std::uint64_t counted = 0;; counted += kPollMs) {
         if (complete(ReplyText())) return true;
-        if (counted >= limitMs) return false;
+        if (counted >= limitMs || exchangeAborted) return false;
         Round(waiter, kPollMs, true);
     }
 }

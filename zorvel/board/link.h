@@ -73,6 +73,12 @@ void WaitReply();
 Acknowledge WaitAcknowledge(unsigned limitMs);
 // 108 rounds of a plain 56 ms sleep and the window messages: about 6.05 s.
 void SettlePause();
+// Ends the running exchange early (the window is being closed): every wait
+// returns at the end of its current round, and the sequence stops without a
+// message box. Cleared when the next exchange begins. Window thread.
+void AbortExchange();
+bool ExchangeAborted();
+void ClearAbort();
 // For the command-line client: polls the buffer in short rounds (a few ms)
 // through the waiter until complete(ReplyText()) is true or limitMs have
 // passed; returns whether it completed.

@@ -33,6 +33,8 @@ Ending Failure(std::string outcome, std::string message) {
     return {ExchangeEnd::Failed, std::move(outcome), std::move(message)};
 }
 
+Ending Aborted() { return {ExchangeEnd::Aborted, "Aborted", {}}; }
+
 // Only the radio interface repeats a command that got no answer, and at most
 // RepeatsC times.
 bool MayRepeat(SequenceHost& host, std::int8_t& attempt) {
@@ -51,6 +53,7 @@ const char* IdleCaption(ExchangeButton button) {
 
 void BeginExchange(SequenceHost& host, ExchangeButton button) {
     Busy = true;
+    ClearAbort();
     for (ExchangeControl control : {ExchangeControl::ComboBoxMode, ExchangeControl::EditInterval,
                                     ExchangeControl::SpeedButtonGet, ExchangeControl::SpeedButtonSet,
                                     ExchangeControl::tbSett, ExchangeControl::tbTime})
@@ -103,15 +106,19 @@ ExchangeResult RunExchange(SequenceHost& host, ExchangeButton button, Body body)
     BeginExchange(host, button);
     if (InterfaceOpen(host.OpenShowsMessages(), true)) {
         guard.Opened();
-        Ending ending = body(host, result);
+        Ending ending = ExchangeAborted() ? Aborted() : body(host, result);
         result.End = ending.End;
         result.Outcome = std::move(ending.Outcome);
         result.Message = ending.Message;
         bool success = ending.End == ExchangeEnd::Succeeded;
-        host.ShowMessage(ending.Message.c_str(), success ? text::kInformation : text::kError,
-                         success ? kInformationBox : kErrorBox);
+        if (ending.End != ExchangeEnd::Aborted)
+            host.ShowMessage(ending.Message.c_str(), success ? text::kInformation : text::kError,
+                             success ? kInformationBox : kErrorBox);
         guard.Closed();
         InterfaceClose();
+    } else if (ExchangeAborted()) {
+        result.End = ExchangeEnd::Aborted;
+        result.Outcome = "Aborted";
     }
     guard.Disarm();
     EndExchange(host, button);
@@ -120,13 +127,15 @@ ExchangeResult RunExchange(SequenceHost& host, ExchangeButton button, Body body)
 
 // --- The status request --------------------------------------------------------
 
-// False when nothing at all arrived, after every attempt the interface allows.
+// False when nothing at all arrived, after every attempt the interface allows,
+// or when the exchange was aborted meanwhile.
 bool RequestStatus(SequenceHost& host, std::string& reply) {
     ClearReply();
     std::int8_t attempt = 0;
     for (;;) {
         SendCommand(BuildReadStatus());
         host.WaitStatusReply();
+        if (ExchangeAborted()) return false;
         if (ReplyLength() != 0) {
             reply = ReplyText();
             return true;
@@ -187,7 +196,8 @@ void ApplyField(SequenceHost& host, StatusField field, const StatusReadResult& r
 }
 
 Ending ReadBody(SequenceHost& host, ExchangeResult& result) {
-    if (!RequestStatus(host, result.StatusReply)) return Failure("NoAnswer", text::kNoAnswer);
+    if (!RequestStatus(host, result.StatusReply))
+        return ExchangeAborted() ? Aborted() : Failure("NoAnswer", text::kNoAnswer);
     result.Status = ParseStatusReply(result.StatusReply, [&](StatusField field, const StatusReadResult& read) {
         ApplyField(host, field, read, result);
     });
@@ -224,7 +234,12 @@ bool RunWriteStep(SequenceHost& host, const WriteStep& step, const std::function
     std::int8_t attempt = 0;
     for (;;) {
         SendCommand(command());
-        switch (WaitAcknowledge(step.LimitMs)) {
+        Acknowledge answer = WaitAcknowledge(step.LimitMs);
+        if (ExchangeAborted()) {
+            ending = Aborted();
+            return false;
+        }
+        switch (answer) {
             case Acknowledge::Acknowledged:
                 return true;
             case Acknowledge::Rejected:
@@ -241,7 +256,8 @@ bool RunWriteStep(SequenceHost& host, const WriteStep& step, const std::function
 }
 
 Ending WriteBody(SequenceHost& host, ExchangeResult& result) {
-    if (!RequestStatus(host, result.StatusReply)) return Failure("NoAnswer", text::kNoAnswer);
+    if (!RequestStatus(host, result.StatusReply))
+        return ExchangeAborted() ? Aborted() : Failure("NoAnswer", text::kNoAnswer);
     StatusOutcome firmware = CheckFirmware(result.StatusReply);
     result.Status = ParseStatusReply(result.StatusReply);
     if (firmware != StatusOutcome::Read) return Failure(OutcomeName(firmware), OutcomeMessage(firmware).Message);
@@ -269,10 +285,12 @@ Ending WriteBody(SequenceHost& host, ExchangeResult& result) {
         return ending;
     if (!RunWriteStep(host, kModeStep, [&] { return BuildWriteMode(s.Mode); }, ending)) return ending;
     host.SettlePause();
+    if (ExchangeAborted()) return Aborted();
     if (IntervalAllowed(s.Mode)) {
         if (!RunWriteStep(host, kIntervalStep, [&] { return BuildWriteInterval(s.Interval); }, ending))
             return ending;
         host.SettlePause();
+        if (ExchangeAborted()) return Aborted();
     }
     return {ExchangeEnd::Succeeded, "Written", text::kWritten};
 }
