@@ -720,19 +720,22 @@ TEST_F(RavloTest, ASendToAPeerThatStopsReadingBlocksNothingElseAndEnds) {
     auto blocked = std::async(std::launch::async, [&] { return tcp->Send(flood.data(), flood.size()); });
     ASSERT_EQ(blocked.wait_for(200ms), std::future_status::timeout) << "the peer's buffers took it all";
 
-    cRavlo other(UniqueName("ini").c_str());
-    std::snprintf(other.IPv4, sizeof other.IPv4, "127.0.0.1");
-    other.Port = server.Port();
+    const std::string otherIni = UniqueName("ini");
+    auto other = std::make_unique<cRavlo>(otherIni.c_str());
+    std::snprintf(other->IPv4, sizeof other->IPv4, "127.0.0.1");
+    other->Port = server.Port();
     auto meanwhile = std::async(std::launch::async, [&] {
-        bool opened = other.Open(false, true);
-        bool sent = other.Send("read status\r", 12);
-        other.Close();
+        bool opened = other->Open(false, true);
+        bool sent = other->Send("read status\r", 12);
+        other->Close();
         return opened && sent;
     });
     loopback::Peer board = server.Accept();
     ASSERT_EQ(meanwhile.wait_for(30s), std::future_status::ready) << "another object waited for the blocked Send";
     EXPECT_TRUE(meanwhile.get());
     EXPECT_EQ(board.Receive(12), "read status\r");
+    other.reset();
+    std::remove(Path(otherIni).c_str());
 
     tcp->Close();  // from this thread, while the Send blocks on another
     ASSERT_EQ(blocked.wait_for(30s), std::future_status::ready) << "Close did not end the blocked Send";
