@@ -297,6 +297,34 @@ TEST_F(LinkTest, AnAbortEndsEveryWaitAtTheEndOfItsRound) {
     EXPECT_EQ(clock.Now() - start, 2000u);
 }
 
+// A close handled while a transport still opens ends that open; one handled
+// during a wait leaves the transport to the sequence's own close.
+TEST_F(LinkTest, AnAbortDuringTheOpenClosesATcpConnectOrAGsmCallSetUp) {
+    struct Row {
+        std::int8_t selected;
+        Calls calls;
+    } rows[] = {
+        {2, {"TCP.Open(1,1)", "TCP.Close()"}},
+        {3, {"GSM.Open(1)", "GSM.PowerOn(1)", "GSM.Close()"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(int(row.selected));
+        board::Interface = row.selected;
+        board::ClearAbort();
+        fakes::ClearCalls();
+        fakes::WhileOpening([] { board::AbortExchange(); });
+        board::InterfaceOpen(true, true);
+        EXPECT_EQ(fakes::Calls(), row.calls);
+        EXPECT_TRUE(board::ExchangeAborted());
+    }
+    fakes::WhileOpening(nullptr);
+    board::Interface = 2;
+    fakes::ClearCalls();
+    board::AbortExchange();  // not opening: the waits see it
+    EXPECT_EQ(fakes::Calls(), Calls{});
+    board::ClearAbort();
+}
+
 TEST_F(LinkTest, WaitReplyTakesItsTwoSecondsEvenWhenTheAnswerIsEarly) {
     board::Interface = 0;
     fakes::AddReply({Kind::COM, "read status\r", "Type=10.1\r\n", 30});

@@ -84,6 +84,7 @@ std::atomic<Waiter*> currentWaiter{&platformWaiter};
 
 // One round of every wait: sleep, then let the window handle its messages.
 std::atomic<bool> exchangeAborted{false};
+std::atomic<bool> opening{false};  // InterfaceOpen runs (and handles window messages)
 
 void Round(Waiter& waiter, unsigned ms, bool alertable) {
     waiter.Sleep(ms, alertable);
@@ -125,6 +126,10 @@ bool FtdGetBitMode(unsigned char* mode) { return FTD.GetBitMode(mode); }
 bool FtdSetBitMode(unsigned char mask, unsigned char mode) { return FTD.SetBitMode(mask, mode); }
 
 bool InterfaceOpen(bool showMessages, bool startReader) {
+    struct Opening {
+        Opening() { opening = true; }
+        ~Opening() { opening = false; }
+    } during;
     switch (Interface) {
         case 0: return COM.Open(showMessages, startReader);
         case 1: return FTD.Open(showMessages, startReader);
@@ -214,8 +219,15 @@ void SendCommand(const std::string& text) {
 
 void AbortExchange() {
     exchangeAborted = true;
-    // A TCP connection still being set up ends now rather than at its time-out.
-    if (Interface == 2) TCP.Close();
+    if (!opening) return;  // the waits end at their next round
+    // An open still under way ends now rather than at its own time-outs: a TCP
+    // connect, a GSM modem's network search or data call set-up. Both stop
+    // their waits when closed from a handler run inside them.
+    switch (Interface) {
+        case 2: TCP.Close(); break;
+        case 3: GSM.Close(); break;
+        default: break;
+    }
 }
 bool ExchangeAborted() { return exchangeAborted.load(); }
 void ClearAbort() { exchangeAborted = false; }
