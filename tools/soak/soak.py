@@ -114,11 +114,14 @@ def client_arguments(transport, sim):
 
 def run_client(args, transport, sim, operation):
     env = dict(os.environ)
+    # The libraries beside the programs first: a copied bin folder stays whole
+    # while its build tree is rebuilt.
+    env["LD_LIBRARY_PATH"] = args.bin
     if transport in ("usb", "gsm", "radio"):
         env["FTD2XX_DOUBLE_CONNECT"] = "tcp:127.0.0.1:%d" % sim.port
         env["FTD2XX_DOUBLE_PINS_FILE"] = sim.pins
         env["FTD2XX_DOUBLE_DEVICES"] = "1"
-        env["LD_LIBRARY_PATH"] = os.path.join(args.bin, "ftd2xx-double")
+        env["LD_LIBRARY_PATH"] = args.bin + os.pathsep + os.path.join(args.bin, "ftd2xx-double")
     command = [os.path.join(args.bin, "zorvelctl"), "--json", "--settle-ms", "0"] + client_arguments(transport, sim)
     command += ["read"] if operation == "read" else ["write", "--mode", "3", "--interval", "20"]
     try:
