@@ -283,11 +283,16 @@ cRavlo::cRavlo(const char* iniFile)
     if (ObjectsC < sizeof pObjects / sizeof pObjects[0]) pObjects[ObjectsC++] = this;
     std::snprintf(IniFile, sizeof IniFile, "%s", iniFile ? iniFile : "");
     SetDirPath();
-    const std::string ini = compat::FileBesideExecutable(IniFile);
-    compat::ReadIniString(ini, "TCP", "IPv4", "192.168.1.1", IPv4, sizeof IPv4);
-    char port[256];
-    compat::ReadIniString(ini, "TCP", "Port", "80", port, sizeof port);
-    Port = static_cast<std::uint16_t>(compat::ParseDecimal(port));
+    if (IniFile[0]) {
+        const std::string ini = compat::FileBesideExecutable(IniFile);
+        compat::ReadIniString(ini, "TCP", "IPv4", "192.168.1.1", IPv4, sizeof IPv4);
+        char port[256];
+        compat::ReadIniString(ini, "TCP", "Port", "80", port, sizeof port);
+        Port = static_cast<std::uint16_t>(compat::ParseDecimal(port));
+    } else {  // an object of a tool's own, set up by its owner: no settings file
+        std::snprintf(IPv4, sizeof IPv4, "192.168.1.1");
+        Port = 80;
+    }
     RecvBuf[0] = '\0';
     InitLock(csLog);
 }
@@ -300,13 +305,15 @@ cRavlo::~cRavlo() {
         break;
     }
     Close();
-    const std::string ini = compat::FileBesideExecutable(IniFile);
-    char address[sizeof IPv4];
-    std::snprintf(address, sizeof address, "%.*s", static_cast<int>(strnlen(IPv4, sizeof IPv4)), IPv4);
-    char port[8];
-    std::snprintf(port, sizeof port, "%u", static_cast<unsigned>(Port));
-    compat::WriteIniString(ini, "TCP", "IPv4", address);
-    compat::WriteIniString(ini, "TCP", "Port", port);
+    if (IniFile[0]) {  // an object without a settings file keeps its settings in memory only
+        const std::string ini = compat::FileBesideExecutable(IniFile);
+        char address[sizeof IPv4];
+        std::snprintf(address, sizeof address, "%.*s", static_cast<int>(strnlen(IPv4, sizeof IPv4)), IPv4);
+        char port[8];
+        std::snprintf(port, sizeof port, "%u", static_cast<unsigned>(Port));
+        compat::WriteIniString(ini, "TCP", "IPv4", address);
+        compat::WriteIniString(ini, "TCP", "Port", port);
+    }
     DestroyLock(csLog);
 }
 

@@ -15,9 +15,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (message.empty()) std::abort();
         return 0;
     }
-    if (line.Tcp.empty() && line.Serial.empty() && line.Usb.empty() && line.Gsm.empty() && line.Radio == 0) std::abort();
+    const bool anyTransport =
+        !line.Tcp.empty() || !line.Serial.empty() || !line.Usb.empty() || !line.Gsm.empty() || line.Radio != 0;
+    if (anyTransport == line.Fleet) std::abort();  // a fleet takes its boards from its file only
+    if (line.Fleet && line.FleetFile.empty()) std::abort();
     if (line.Radio != 0 && (line.Radio < 1 || line.Radio > 35)) std::abort();
-    if (line.Repeats < 0 || line.Repeats > 127) std::abort();
+    if (line.Options.Repeats < 0 || line.Options.Repeats > 127) std::abort();
+    if (line.Options.ClockToleranceS < 0 || line.Options.ClockToleranceS > 3600) std::abort();
+    if (line.Jobs < 1) std::abort();
     const zorvelctl::WriteValues& v = line.Values;
     if (v.Mode && (*v.Mode < 1 || *v.Mode > 4)) std::abort();
     if (v.Interval && (*v.Interval < 1 || *v.Interval > 255)) std::abort();

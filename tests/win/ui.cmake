@@ -6,7 +6,8 @@ if(NOT WIN32 OR NOT TARGET zorvel_widgets)
 endif()
 
 zorvel_add_test(NAME ui_widgets_test WIN_ONLY
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_widgets_test.cpp ${CMAKE_CURRENT_LIST_DIR}/ui_support.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_widgets_test.cpp ${CMAKE_CURRENT_LIST_DIR}/ui_controls_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/ui_support.cpp
           $<TARGET_OBJECTS:zorvel_resources>
   LIBS zorvel_widgets zorvel_emulation)
 

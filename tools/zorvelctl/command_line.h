@@ -8,22 +8,25 @@
 
 namespace zorvelctl {
 
-struct CommandLine {
-    std::string Tcp, Serial, Usb, Gsm;
-    int Baud = 0, Repeats = 3, Radio = 0;
-    unsigned SettleMs = 6000;
+// What every run is told by the command line, besides the board and the values.
+struct RunOptions {
     bool Json = false;
-    Command Chosen = Command::Read;
+    unsigned SettleMs = 6000;
+    int Repeats = 3;
+    bool Verify = false;
+    int ClockToleranceS = 2;
+};
+
+struct CommandLine {
+    std::string Tcp, Serial, Usb, Gsm, TraceFile;
+    int Baud = 0, Radio = 0;
+    unsigned Jobs = 128;
+    RunOptions Options;
+    bool Fleet = false;
+    std::string FleetFile;
+    Command Chosen = Command::Read;  // for a fleet: its action
     WriteValues Values;
 };
-
-// A command line that cannot be run, with the operator's text.
-struct UsageError {
-    std::string Text;
-};
-
-// text as a whole decimal number in [low, high]; else UsageError naming `what`.
-int Number(const std::string& text, int low, int high, const std::string& what);
 
 enum class ParseOutcome { Run, Help, Usage };
 
