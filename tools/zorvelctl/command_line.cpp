@@ -162,7 +162,7 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, CommandLine& li
         message = "zorvelctl: " + e.Text + "\n\n" + (withHelp ? app.help() : std::string());
         return ParseOutcome::Usage;
     }
-    line.Fleet = *fleetCommand;
+    line.Fleet = static_cast<bool>(*fleetCommand);
     if (line.Fleet)
         line.Chosen = fleetAction == "read" ? Command::Read : fleetAction == "write" ? Command::Write : Command::SyncClock;
     else
