@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 
+#include "zorvel/board/interfaces.h"
 #include "zorvel/board/protocol.h"
 
 class cCOM;
@@ -29,7 +30,7 @@ extern cRavlo TCP;  // "TCP.ini"
 extern cGSM GSM;    // "GSM.ini"
 extern cRFM RFM;    // "RFM.ini"
 
-// Selected transport 0..4; anything else selects none. Set on the window
+// The selected InterfaceKind; anything else selects none. Set on the window
 // thread, read by the transports' threads in the receive callbacks.
 extern std::atomic<std::int8_t> Interface;
 extern bool Busy;              // a read or write sequence runs
