@@ -121,6 +121,7 @@ TFormSett::TFormSett(HWND owner, config::Settings& held, const widgets::ImageLis
     CreateSlavePage();
     CreateRadioPage();
     CreatePopupMenu();
+    KeepFixedControls();
 
     BitBtnOK.OnClick = [this] { BitBtnOKClick(); };
     BitBtnCancel.OnClick = [this] { BitBtnCancelClick(); };
@@ -155,16 +156,17 @@ void TFormSett::CreateSerialPage() {
     const RECT a = GroupBoxCOM.Area();
     const int x = a.left + 6, w = a.right - a.left - 12;
     ImageCOM.Create(GroupBoxCOM, x, a.top + 2, 32, 32);
-    LabelCOM_Number.Create(GroupBoxCOM, L"Номер", x + 38, a.top + 7, 80, kRowHeight, CLR_INVALID, SS_CENTERIMAGE);
-    ComboBoxCOM_Number.Create(GroupBoxCOM, x + 120, a.top + 7, w - 120, 240);
+    LabelCOM_Number.Create(GroupBoxCOM, L"Номер", x + 36, a.top + 7, 94, kRowHeight, CLR_INVALID, SS_CENTERIMAGE);
+    ComboBoxCOM_Number.Create(GroupBoxCOM, x + 132, a.top + 7, w - 132, 240);
     Hints.Set(ComboBoxCOM_Number, L"Список всех свободных COM портов компьютера");
     int y = a.top + 42;
-    Row(GroupBoxCOM, LabelCOM_BaudRate, L"Скорость", ComboBoxCOM_BaudRate, x, y, w, 118);
-    Row(GroupBoxCOM, LabelCOM_DataBits, L"Бит данных", ComboBoxCOM_DataBits, x, y += kRowStep, w, 118);
-    Row(GroupBoxCOM, LabelCOM_StopBits, L"Стоповых бит", ComboBoxCOM_StopBits, x, y += kRowStep, w, 118);
-    Row(GroupBoxCOM, LabelCOM_Parity, L"Четность", ComboBoxCOM_Parity, x, y += kRowStep, w, 118);
-    Row(GroupBoxCOM, LabelCOM_FlowControl, L"Контроль передачи", ComboBoxCOM_FlowControl, x, y += kRowStep, w, 118);
-    CheckBoxCOM_AutoScan.Create(GroupBoxCOM, L"искать только свободные порты ", x, y + kRowStep + 2, w, 20);
+    Row(GroupBoxCOM, LabelCOM_BaudRate, L"Скорость", ComboBoxCOM_BaudRate, x, y, w, 138);
+    Row(GroupBoxCOM, LabelCOM_DataBits, L"Бит данных", ComboBoxCOM_DataBits, x, y += kRowStep, w, 138);
+    Row(GroupBoxCOM, LabelCOM_StopBits, L"Стоповых бит", ComboBoxCOM_StopBits, x, y += kRowStep, w, 138);
+    Row(GroupBoxCOM, LabelCOM_Parity, L"Четность", ComboBoxCOM_Parity, x, y += kRowStep, w, 138);
+    Row(GroupBoxCOM, LabelCOM_FlowControl, L"Контроль передачи", ComboBoxCOM_FlowControl, x, y += kRowStep, w, 138);
+    CheckBoxCOM_AutoScan.Create(GroupBoxCOM, L"искать только свободные порты ", x, y + kRowStep, w, 32);
+    SetWindowLongW(CheckBoxCOM_AutoScan, GWL_STYLE, GetWindowLongW(CheckBoxCOM_AutoScan, GWL_STYLE) | BS_MULTILINE);
     CheckBoxCOM_AutoScan.SetChecked(true);
     CheckBoxCOM_AutoScan.OnClick = [this] { CheckBoxCOM_AutoScanClick(); };
 
@@ -173,12 +175,21 @@ void TFormSett::CreateSerialPage() {
     AddItems(ComboBoxCOM_StopBits, {L"1", L"1.5", L"2"});
     AddItems(ComboBoxCOM_Parity, {L"None", L"Odd", L"Even", L"Mark", L"Space"});
     AddItems(ComboBoxCOM_FlowControl, {L"None", L"RTS/CTS", L"DTR/DSR", L"XON/XOFF"});
-    // They show what the component uses; nothing here changes it.
+    KeepFixedControls();
+}
+
+void TFormSett::KeepFixedControls() {
+    // The line parameters and the device only show what the component uses;
+    // nothing enables them, not even the group box they sit in.
     for (widgets::Window* fixed : std::initializer_list<widgets::Window*>{
              &ComboBoxCOM_BaudRate, &LabelCOM_BaudRate, &ComboBoxCOM_DataBits, &LabelCOM_DataBits,
              &ComboBoxCOM_StopBits, &LabelCOM_StopBits, &ComboBoxCOM_Parity, &LabelCOM_Parity,
-             &ComboBoxCOM_FlowControl, &LabelCOM_FlowControl})
+             &ComboBoxCOM_FlowControl, &LabelCOM_FlowControl, &ComboBoxFTD_Device})
         fixed->Enable(false);
+    // The modem's buttons follow the modem, as the main window's timer last said.
+    SpeedButtonGSM_PowerOff.Enable(modemButtons_[0]);
+    SpeedButtonSIM_Balance.Enable(modemButtons_[1]);
+    SpeedButtonSIM_Clear.Enable(modemButtons_[2]);
 }
 
 void TFormSett::CreateModemPage() {
@@ -187,9 +198,9 @@ void TFormSett::CreateModemPage() {
     PanelSIM_Balance.Create(GroupBoxSIM, x, a.top + 2, w, 34);
     Hints.Set(PanelSIM_Balance, L"Проверка баланса SIM карты (деньги на счете)");
     ImageSIM.Create(PanelSIM_Balance, 0, 1, 32, 32);
-    LabelSIM_Balance.Create(PanelSIM_Balance, L"Проверка баланса", 38, 6, 110, kRowHeight, CLR_INVALID,
+    LabelSIM_Balance.Create(PanelSIM_Balance, L"Проверка баланса", 34, 6, w - 34 - 58, kRowHeight, CLR_INVALID,
                             SS_CENTERIMAGE);
-    EditSIM_Balance.Create(PanelSIM_Balance, L"", 150, 6, w - 150, kRowHeight, 5);
+    EditSIM_Balance.Create(PanelSIM_Balance, L"", w - 56, 6, 56, kRowHeight, 5);
     EditSIM_Balance.OnKeyPress = [this](wchar_t& key) { EditSIM_BalanceKeyPress(key); };
     struct Action {
         widgets::SpeedButton& button;
@@ -209,7 +220,6 @@ void TFormSett::CreateModemPage() {
         action.button.Create(GroupBoxSIM, action.caption, x, y, w, 30, nullptr);
         Hints.Set(action.button, action.hint);
         action.button.OnClick = [this, click = action.click] { (this->*click)(); };
-        action.button.Enable(false);  // the main window's timer enables them from the modem's state
         y += 36;
     }
 }
@@ -221,7 +231,6 @@ void TFormSett::CreateUsbPage() {
     LabelFTD_Device.Create(GroupBoxFTD, L"Устройство", x + 38, a.top + 7, 80, kRowHeight, CLR_INVALID,
                            SS_CENTERIMAGE);
     ComboBoxFTD_Device.Create(GroupBoxFTD, x + 120, a.top + 7, w - 120, 240);
-    ComboBoxFTD_Device.Enable(false);
     SpeedButtonFTD_Driver.Create(GroupBoxFTD, widgets::Widen(kDriverCaption), x, a.top + 42, w, 30, nullptr);
     Hints.Set(SpeedButtonFTD_Driver, widgets::Widen(kDriverHint));
     SpeedButtonFTD_Driver.OnClick = [this] { SpeedButtonFTD_DriverClick(); };
@@ -246,7 +255,8 @@ void TFormSett::CreateSlavePage() {
     ImageCSD.Create(GroupBoxCSD, x, a.top + 2, 32, 32);
     LabelCSD_Number.Create(GroupBoxCSD, L"", x + 34, a.top + 7, 4, kRowHeight, CLR_INVALID);
     ComboBoxCSD_Number.Create(GroupBoxCSD, x + 40, a.top + 7, w - 40, 240);
-    LabelCSD_Numbers.Create(GroupBoxCSD, L" номера всех ведомых модемов:", x, a.top + 40, w, 18, CLR_INVALID);
+    LabelCSD_Numbers.Create(GroupBoxCSD, L" номера всех ведомых модемов:", a.left, a.top + 40, w + 12, 18, CLR_INVALID,
+                            SS_LEFTNOWORDWRAP);
     widgets::StringGrid::Options grid;
     grid.Cols = 2, grid.Rows = 20, grid.FixedCols = 0, grid.FixedRows = 1, grid.RowHeight = 18;
     const int top = a.top + 60;
@@ -270,7 +280,7 @@ void TFormSett::CreateRadioPage() {
     ImageRFM.Create(GroupBoxRFM, x, a.top + 2, 32, 32);
     LabelRFM_Type.Create(GroupBoxRFM, L"ISM передатчик", x + 38, a.top + 7, w - 38, kRowHeight, CLR_INVALID,
                          SS_CENTERIMAGE);
-    Row(GroupBoxRFM, LabelRFM_Freq, L"Номер радиоканала:", ComboBoxRFM_Freq, x, a.top + 40, w, 128);
+    Row(GroupBoxRFM, LabelRFM_Freq, L"Номер радиоканала:", ComboBoxRFM_Freq, x, a.top + 40, w, 144);
     for (int n = 1; n <= config::kChannelCount; ++n) ComboBoxRFM_Freq.Add(std::to_wstring(n));
     widgets::StringGrid::Options grid;
     grid.Cols = 2, grid.Rows = 36, grid.FixedCols = 1, grid.FixedRows = 1, grid.RowHeight = 18;
@@ -284,11 +294,14 @@ void TFormSett::CreateRadioPage() {
         StringGridRFM_FreqSetEditText(col, row, text);
     };
     int y = a.top + 186;
-    Row(GroupBoxRFM, LabelRFM_DRfsk, L"Скорость радиоканала", ComboBoxRFM_DRfsk, x, y, w, 148);
-    Row(GroupBoxRFM, LabelRFM_Pout, L"Выходная мощность (макс. 7)", ComboBoxRFM_Pout, x, y += kRowStep, w, 148);
-    Row(GroupBoxRFM, LabelRFM_DRin, L"Скорость UART", ComboBoxRFM_DRin, x, y += kRowStep, w, 148);
-    Row(GroupBoxRFM, LabelRFM_Parity, L"Четность", ComboBoxRFM_Parity, x, y += kRowStep, w, 148);
-    Row(GroupBoxRFM, LabelRFM_Tw, L"Время включения, сек.", ComboBoxRFM_Tw, x, y += kRowStep, w, 148);
+    Row(GroupBoxRFM, LabelRFM_DRfsk, L"Скорость радиоканала", ComboBoxRFM_DRfsk, x, y, w, 160);
+    // The longest caption takes two lines.
+    LabelRFM_Pout.Create(GroupBoxRFM, L"Выходная мощность (макс. 7)", x, y += kRowStep, 160, 32, CLR_INVALID);
+    ComboBoxRFM_Pout.Create(GroupBoxRFM, x + 162, y + 4, w - 162, 240);
+    y += 8;
+    Row(GroupBoxRFM, LabelRFM_DRin, L"Скорость UART", ComboBoxRFM_DRin, x, y += kRowStep, w, 160);
+    Row(GroupBoxRFM, LabelRFM_Parity, L"Четность", ComboBoxRFM_Parity, x, y += kRowStep, w, 160);
+    Row(GroupBoxRFM, LabelRFM_Tw, L"Время включения, сек.", ComboBoxRFM_Tw, x, y += kRowStep, w, 160);
     AddItems(ComboBoxRFM_DRfsk, {L"1", L"2", L"5", L"10", L"20", L"40"});
     AddItems(ComboBoxRFM_Pout, {L"0", L"1", L"2", L"3", L"4", L"5", L"6", L"7"});
     AddItems(ComboBoxRFM_DRin, {L"1200", L"2400", L"4800", L"9600", L"19200", L"38400", L"57600"});
@@ -325,9 +338,15 @@ void TFormSett::ShortenToSerialPage() {
 }
 
 void TFormSett::EnableModemButtons(bool restart, bool balance, bool clear) {
+    modemButtons_[0] = restart, modemButtons_[1] = balance, modemButtons_[2] = clear;
     SpeedButtonGSM_PowerOff.Enable(restart);
     SpeedButtonSIM_Balance.Enable(balance);
     SpeedButtonSIM_Clear.Enable(clear);
+}
+
+void TFormSett::EnableModemRestart(bool restart) {
+    modemButtons_[0] = restart;
+    SpeedButtonGSM_PowerOff.Enable(restart);
 }
 
 int TFormSett::ShowBox(const char* text, const char* caption, unsigned type) const {
@@ -448,8 +467,9 @@ void TFormSett::EnablePage(int index, bool enabled) {
             StringGridRFM_Freq.SetTextColour(gridText);
             DrawPageIcon(ImageRFM, 4, enabled);
             break;
-        default: break;
+        default: return;
     }
+    KeepFixedControls();
 }
 
 // ---- OK, Cancel, defaults --------------------------------------------------------------------

@@ -35,7 +35,7 @@ public:
     void ShortenToSerialPage();
     // The modem's state, from the main window's timer.
     void EnableModemButtons(bool restart, bool balance, bool clear);
-    void EnableModemRestart(bool restart) { SpeedButtonGSM_PowerOff.Enable(restart); }
+    void EnableModemRestart(bool restart);
 
     // --- Controls -------------------------------------------------------------------
     widgets::Panel PanelL, PanelC, PanelR;
@@ -124,6 +124,7 @@ private:
     void CreateSlavePage();
     void CreateRadioPage();
     void CreatePopupMenu();
+    void KeepFixedControls();
     void ShowSlaveList();
     void StoreAll(const sett::OkNumbers& numbers);
     void RunTransportSwitch(int newInterface, int oldInterface);
@@ -137,6 +138,7 @@ private:
     const widgets::ImageList& grey_;
     int page_ = -1;
     int portScans_ = 0;
+    bool modemButtons_[3] = {};  // restart, balance, clear
     std::uint32_t shownAddress_ = 0;
     HWND popupTarget_ = nullptr;
     enum class Driver { Idle, Running, AbortAsked } driver_ = Driver::Idle;

@@ -17,6 +17,11 @@ if(TARGET zorvel_forms_fakes)
             $<TARGET_OBJECTS:zorvel_resources>
     LIBS zorvel_forms_fakes)
   set_tests_properties(ui_main_test PROPERTIES RESOURCE_LOCK zorvel_program_ini)
+  zorvel_add_test(NAME ui_sett_test WIN_ONLY TIMEOUT 300
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_sett_test.cpp ${CMAKE_CURRENT_LIST_DIR}/ui_support.cpp
+            $<TARGET_OBJECTS:zorvel_resources>
+    LIBS zorvel_forms_fakes)
+  set_tests_properties(ui_sett_test PROPERTIES RESOURCE_LOCK zorvel_program_ini)
 endif()
 
 if(TARGET zorvel_forms)
