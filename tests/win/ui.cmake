@@ -32,7 +32,7 @@ if(TARGET zorvel_forms)
   target_include_directories(ui_e2e_test PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_LIST_DIR})
   set(ui_boardsim_candidates ${ZORVEL_NATIVE_BOARDSIM} ${PROJECT_SOURCE_DIR}/build/native-asan/bin/boardsim
       ${PROJECT_SOURCE_DIR}/build/native/bin/boardsim ${PROJECT_SOURCE_DIR}/build/native-release/bin/boardsim)
-  foreach(link com tcp)
+  foreach(link com tcp settings)
     add_test(NAME ui_e2e_${link}
       COMMAND ${CMAKE_CURRENT_LIST_DIR}/ui_e2e.sh ${link} $<TARGET_FILE:ui_e2e_test>
               ${PROJECT_SOURCE_DIR}/cmake/wine-run ${ui_boardsim_candidates})
