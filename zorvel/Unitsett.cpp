@@ -84,6 +84,7 @@ TFormSett::TFormSett(HWND owner, config::Settings& held, const widgets::ImageLis
     widgets::DialogButtons buttons;
     buttons.Default = true;
     CreateDialogFrame(o, buttons);
+    widgets::InstallSystemMenu(hwnd, HighlightColour);
 
     // Three columns of pages.
     for (widgets::Panel* column : {&PanelL, &PanelC, &PanelR}) column->Create(hwnd, 0, 0, 0, 0);

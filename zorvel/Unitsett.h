@@ -26,6 +26,7 @@ public:
     static constexpr int kIpAddressId = 1001;
 
     COLORREF HighlightColour = RGB(255, 0, 0);
+    void SetHighlightColour(COLORREF colour) { HighlightColour = colour; }
     // Resets the GSM status window's signal indicator (set by whoever owns it).
     std::function<void()> OnGsmSignalReset;
 
