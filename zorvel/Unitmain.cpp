@@ -188,15 +188,17 @@ TFormMain::~TFormMain() {
 
 void TFormMain::LoadPictures() {
     using widgets::Bitmap;
-    ImageList32x32.Load(Bitmap::FromResource(IDB_TOOLBAR32), 32, 32);
-    ImageList32x32H.Load(Bitmap::FromResource(IDB_TOOLBAR32_HOT), 32, 32);
-    ImageList32x32D.Load(Bitmap::FromResource(IDB_TOOLBAR32_DISABLED), 32, 32);
-    for (int id : {IDB_MODE1, IDB_MODE2, IDB_MODE3, IDB_MODE4}) ImageListZVL_Modes.Add(Bitmap::FromResource(id));
-    ImageListGlChecked.Add(Bitmap::FromResource(IDB_CHECK_CHECKED));
-    ImageListGlUnchecked.Add(Bitmap::FromResource(IDB_CHECK_UNCHECKED));
-    ImageListGl16x16.Add(Bitmap::FromResource(IDB_MENU16), 64);
-    GlyphGet.Add(Bitmap::FromResource(IDB_GLYPH_READ));
-    GlyphSet.Add(Bitmap::FromResource(IDB_GLYPH_WRITE));
+    // The pictures drawn for the display's scale (32 x 32 images are 48 x 48 at 144 DPI).
+    const widgets::Scale s = GetScale();
+    ImageList32x32.Load(Bitmap::FromResource(IDB_TOOLBAR32, s));
+    ImageList32x32H.Load(Bitmap::FromResource(IDB_TOOLBAR32_HOT, s));
+    ImageList32x32D.Load(Bitmap::FromResource(IDB_TOOLBAR32_DISABLED, s));
+    for (int id : {IDB_MODE1, IDB_MODE2, IDB_MODE3, IDB_MODE4}) ImageListZVL_Modes.Add(Bitmap::FromResource(id, s));
+    ImageListGlChecked.Add(Bitmap::FromResource(IDB_CHECK_CHECKED, s));
+    ImageListGlUnchecked.Add(Bitmap::FromResource(IDB_CHECK_UNCHECKED, s));
+    ImageListGl16x16.AddSquareStrips(Bitmap::FromResource(IDB_MENU16, s));
+    GlyphGet.Add(Bitmap::FromResource(IDB_GLYPH_READ, s));
+    GlyphSet.Add(Bitmap::FromResource(IDB_GLYPH_WRITE, s));
 }
 
 void TFormMain::CreateControls() {
@@ -207,12 +209,12 @@ void TFormMain::CreateControls() {
     PanelMode.Create(hwnd, 0, 0, 0, 0);
     PanelInterval.Create(hwnd, 0, 0, 0, 0);
     PanelBottom.Create(hwnd, 0, 0, 0, 0);
-    widgets::LayoutBands(Client(), {{PanelTop, Align::Top, 40, widgets::Uniform(3)},
+    widgets::LayoutBands(Area(), {{PanelTop, Align::Top, 40, widgets::Uniform(3)},
                                     {PanelDisplay, Align::Top, 62, widgets::Uniform(3)},
                                     {PanelMode, Align::Top, 50, widgets::Uniform(3)},
                                     {PanelInterval, Align::Top, 38, widgets::Uniform(3)},
                                     {PanelBottom, Align::Bottom, 46, widgets::Uniform(3)}});
-    const int width = PanelTop.Client().right;  // 508
+    const int width = PanelTop.Area().right;  // 508
 
     // Top band: the toolbar of windows at the left; the interface button and
     // the two pickers at the right.
@@ -241,7 +243,7 @@ void TFormMain::CreateControls() {
 
     // Display band: the black imitation of the board, red text of 56 px. The
     // digits are narrowed so that a whole date fits the panel's 156 px.
-    emulFont_ = widgets::Font(L"Tahoma", 56, true, false, 14);
+    emulFont_ = ScaledFont(L"Tahoma", 56, true, false, 14);
     PanelEmul.Create(PanelDisplay, (width - 156) / 2, 0, 156, 62, RGB(0, 0, 0));
     PanelEmul.SetCaption(L"", emulFont_, kRed, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
 
@@ -253,7 +255,7 @@ void TFormMain::CreateControls() {
     ComboBoxMode.OnDraw = [this](DRAWITEMSTRUCT* item) { ComboBoxModeDrawItem(item); };
 
     // Interval band.
-    intervalFont_ = widgets::Font(L"Tahoma", 19);
+    intervalFont_ = ScaledFont(L"Tahoma", 19);
     const int editX = width - 50, imageX = editX - 4 - 32;
     LabelInterval.Create(PanelInterval, L"Интервал смены информации (1-255), сек.", 0, 0, imageX - 4, 38, face,
                          SS_CENTERIMAGE);

@@ -27,6 +27,19 @@ if(TARGET zorvel_forms_fakes)
             $<TARGET_OBJECTS:zorvel_resources>
     LIBS zorvel_forms_fakes)
   set_tests_properties(ui_sett_test PROPERTIES RESOURCE_LOCK zorvel_program_ini)
+
+  # The windows at 100, 150 and 200 % scaling, each DPI in a Wine prefix of its own.
+  add_executable(ui_dpi_test ${CMAKE_CURRENT_LIST_DIR}/ui_dpi_test.cpp ${CMAKE_CURRENT_LIST_DIR}/ui_support.cpp
+                 $<TARGET_OBJECTS:zorvel_resources>)
+  target_link_libraries(ui_dpi_test PRIVATE zorvel_forms_fakes zorvel_gtest_main)
+  target_include_directories(ui_dpi_test PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests
+                             ${CMAKE_CURRENT_LIST_DIR})
+  foreach(dpi 96 144 192)
+    add_test(NAME ui_dpi_${dpi}
+      COMMAND ${CMAKE_CURRENT_LIST_DIR}/ui_dpi.sh ${dpi} $<TARGET_FILE:ui_dpi_test>
+              ${PROJECT_SOURCE_DIR}/cmake/wine-run --gtest_brief=1)
+    set_tests_properties(ui_dpi_${dpi} PROPERTIES TIMEOUT 300 RESOURCE_LOCK zorvel_program_ini)
+  endforeach()
 endif()
 
 if(TARGET zorvel_forms)
