@@ -13,7 +13,7 @@
 
 struct TForms {
     TFormMain FormMain;
-    TFormSett FormSett{FormMain};
+    TFormSett FormSett{FormMain, FormMain.Settings, FormMain.ImageList32x32, FormMain.ImageList32x32D};
     TFormTime FormTime{FormMain};
     TFormAbout FormAbout{FormMain};
     TFormInput FormInput{FormMain};
@@ -21,7 +21,10 @@ struct TForms {
     TFormStat FormStat{FormMain};
     TFormGSM FormGSM{FormMain, FormMain.ImageList32x32, FormMain.ImageList32x32D};
 
-    TForms() { FormMain.SetForms({&FormSett, &FormTime, &FormAbout, &FormInput, &FormImage, &FormStat, &FormGSM}); }
+    TForms() {
+        FormMain.SetForms({&FormSett, &FormTime, &FormAbout, &FormInput, &FormImage, &FormStat, &FormGSM});
+        FormSett.OnGsmSignalReset = [this] { FormGSM.GaugeUpdate(0); };
+    }
     TForms(const TForms&) = delete;
     TForms& operator=(const TForms&) = delete;
 };

@@ -329,7 +329,7 @@ void TFormMain::FormShow() {
     pRFM = &board::RFM;
     Settings.LoadSlavesAndChannels(board::GSM.CSD_Number, sizeof board::GSM.CSD_Number);
     if (Forms.Sett)
-        for (int i = 0; i < 5; ++i) Forms.Sett->ComboBoxInterface.Add(InterfaceName(i));
+        for (int i = 0; i < 5; ++i) Forms.Sett->AddInterfaceName(InterfaceName(i));
     // 9. The interface button.
     ToolBarConnect.SetImage(tbInterface, board::IsInterface(board::Interface) ? board::Interface.load() : I_IMAGENONE);
     ToolBarConnect.SetHint(tbInterface, InterfaceName(board::Interface));
@@ -342,15 +342,7 @@ void TFormMain::FormShow() {
     // 11. What the operator may change.
     ApplyControllerSetting();
     // 12. The settings dialog offers the serial port only.
-    if (Forms.Sett) {
-        TFormSett& sett = *Forms.Sett;
-        for (widgets::Window* box : {static_cast<widgets::Window*>(&sett.GroupBoxCSD), static_cast<widgets::Window*>(&sett.GroupBoxTCP),
-                                     static_cast<widgets::Window*>(&sett.GroupBoxRFM), static_cast<widgets::Window*>(&sett.GroupBoxSIM),
-                                     static_cast<widgets::Window*>(&sett.GroupBoxFTD), static_cast<widgets::Window*>(&sett.GroupBoxInterface),
-                                     static_cast<widgets::Window*>(&sett.ComboBoxInterface)})
-            box->Show(false);
-        for (int i = 4; i >= 1; --i) sett.ComboBoxInterface.Send(CB_DELETESTRING, static_cast<WPARAM>(i));
-    }
+    if (Forms.Sett) Forms.Sett->ShortenToSerialPage();
     Timer.SetEnabled(true);
 }
 
@@ -627,11 +619,7 @@ void TFormMain::TimerTimer() {
         }
         if (selected == board::kInterfaceGsm) {
             // 2. GSM: the settings dialog's modem buttons, the exchange buttons, the status texts.
-            if (Forms.Sett) {
-                Forms.Sett->SpeedButtonGSM_PowerOff.Enable(gsm.ModemOn && !gsm.Busy);
-                Forms.Sett->SpeedButtonSIM_Balance.Enable(gsm.BalanceEnable != 0);
-                Forms.Sett->SpeedButtonSIM_Clear.Enable(gsm.ModemOn != 0);
-            }
+            if (Forms.Sett) Forms.Sett->EnableModemButtons(gsm.ModemOn && !gsm.Busy, gsm.BalanceEnable != 0, gsm.ModemOn != 0);
             EnableExchange(gsm.NetworkFound && !board::Busy);
             const int idx = gsm.StatusIdx;
             const char* status = idx >= 0 && idx < cGSM::StatusTextCount ? gsm.StatusText[idx] : "";
@@ -670,7 +658,7 @@ void TFormMain::TimerTimer() {
         }
         if (selected != board::kInterfaceGsm) {
             // 6.
-            if (Forms.Sett) Forms.Sett->SpeedButtonGSM_PowerOff.Enable(false);
+            if (Forms.Sett) Forms.Sett->EnableModemRestart(false);
             if (selected != board::kInterfaceUsb && selected != board::kInterfaceRadio) EnableExchange(!board::Busy);
             lastStatusIdx_ = -1;
         }

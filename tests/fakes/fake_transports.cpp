@@ -292,7 +292,8 @@ cCOM::~cCOM() {
 }
 bool cCOM::Open(bool showMessages, bool startReader) {
     fakes::Record("COM.Open(" + fakes::Flags({showMessages, startReader}) + ")");
-    const bool opened = fakes::CopyAnswers().comOpen;
+    const fakes::Answers answers = fakes::CopyAnswers();
+    const bool opened = answers.comPortOpens ? answers.comPortOpens(PortName) : answers.comOpen;
     hDevice = opened ? this : nullptr;
     return opened;
 }
@@ -347,7 +348,13 @@ bool cFTD::SetBitMode(unsigned char mask, unsigned char mode) {
 }
 void cFTD::ScanDevicesCount() { fakes::Record("FTD.ScanDevicesCount()"); }
 void cFTD::RegisterDeviceNotificationToHWND(void*) { fakes::Record("FTD.RegisterDeviceNotificationToHWND()"); }
-void cFTD::DriverInstall(void*) { fakes::Record("FTD.DriverInstall()"); }
+void cFTD::DriverInstall(void*) {
+    fakes::Record("FTD.DriverInstall()");
+    DriverInstalling = 1;
+    const fakes::Answers answers = fakes::CopyAnswers();
+    if (answers.duringDriverInstall) answers.duringDriverInstall();
+    DriverInstalling = 0;
+}
 tMessageBoxHandler cFTD::SetMessageBoxHandler(tMessageBoxHandler handler) { return SwapHandler(handler); }
 
 cGSM::cGSM(const char* iniFile) {

@@ -53,6 +53,11 @@ struct Answers {
     bool sendResult = true;  // of every send operation
     bool bitModeResult = true;
     unsigned char bitMode = 0;  // what GetBitMode reports
+    // When set, cCOM::Open answers what this says of the port named in PortName.
+    std::function<bool(const std::string& portName)> comPortOpens;
+    // Runs inside cFTD::DriverInstall, while DriverInstalling is set (an
+    // operator's click during the installation).
+    std::function<void()> duringDriverInstall;
 };
 Answers& CurrentAnswers();
 // Runs inside cRavlo::Open and cGSM::PowerOn, as a window message handled

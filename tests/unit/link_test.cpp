@@ -132,14 +132,14 @@ TEST_F(LinkTest, OpenCloseAndSendGoToTheSelectedTransport) {
 }
 
 TEST_F(LinkTest, OpenAnswersWhatTheTransportAnswers) {
-    fakes::CurrentAnswers() = {false, false, false, true, false, false};
+    fakes::CurrentAnswers() = fakes::Answers{false, false, false, true, false, false, true, true, 0, {}, {}};
     for (int index = 0; index <= 4; ++index) {
         board::Interface = static_cast<std::int8_t>(index);
         EXPECT_FALSE(board::InterfaceOpen(true, true)) << "Interface " << index;
     }
     // The GSM modem: only PowerOn's result counts.
     board::Interface = 3;
-    fakes::CurrentAnswers() = {true, true, true, false, true, true};
+    fakes::CurrentAnswers() = fakes::Answers{true, true, true, false, true, true, true, true, 0, {}, {}};
     EXPECT_TRUE(board::InterfaceOpen(true, true));
 }
 

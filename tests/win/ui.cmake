@@ -22,6 +22,11 @@ if(TARGET zorvel_forms_fakes)
             $<TARGET_OBJECTS:zorvel_resources>
     LIBS zorvel_forms_fakes)
   set_tests_properties(ui_main_test PROPERTIES RESOURCE_LOCK zorvel_program_ini)
+  zorvel_add_test(NAME ui_sett_test WIN_ONLY TIMEOUT 300
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_sett_test.cpp ${CMAKE_CURRENT_LIST_DIR}/ui_support.cpp
+            $<TARGET_OBJECTS:zorvel_resources>
+    LIBS zorvel_forms_fakes)
+  set_tests_properties(ui_sett_test PROPERTIES RESOURCE_LOCK zorvel_program_ini)
 
   # The windows at 100, 150 and 200 % scaling, each DPI in a Wine prefix of its own.
   add_executable(ui_dpi_test ${CMAKE_CURRENT_LIST_DIR}/ui_dpi_test.cpp ${CMAKE_CURRENT_LIST_DIR}/ui_support.cpp
@@ -45,7 +50,7 @@ if(TARGET zorvel_forms)
   target_include_directories(ui_e2e_test PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_LIST_DIR})
   set(ui_boardsim_candidates ${ZORVEL_NATIVE_BOARDSIM} ${PROJECT_SOURCE_DIR}/build/native-asan/bin/boardsim
       ${PROJECT_SOURCE_DIR}/build/native/bin/boardsim ${PROJECT_SOURCE_DIR}/build/native-release/bin/boardsim)
-  foreach(link com tcp)
+  foreach(link com tcp settings)
     add_test(NAME ui_e2e_${link}
       COMMAND ${CMAKE_CURRENT_LIST_DIR}/ui_e2e.sh ${link} $<TARGET_FILE:ui_e2e_test>
               ${PROJECT_SOURCE_DIR}/cmake/wine-run ${ui_boardsim_candidates})

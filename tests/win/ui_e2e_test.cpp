@@ -3,6 +3,8 @@
 // and a whole write through the two buttons.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -14,6 +16,7 @@
 #include "ui_support.h"
 #include "zorvel/Forms.h"
 #include "zorvel/board/link.h"
+#include "zorvel/widgets/text.h"
 
 namespace {
 
@@ -33,6 +36,7 @@ int StateNumber(const std::string& key) {
 }
 
 TEST(WindowAgainstBoardsim, ReadThenWriteThroughTheButtons) {
+    if (std::getenv("ZORVEL_OPERATOR_PATH")) GTEST_SKIP() << "the settings path runs alone";
     // ZORVEL_COM_PORT: the mapped serial port; ZORVEL_TCP_PORT instead: the simulator's TCP port.
     const char* port = std::getenv("ZORVEL_COM_PORT");
     const char* tcpPort = std::getenv("ZORVEL_TCP_PORT");
@@ -93,6 +97,84 @@ TEST(WindowAgainstBoardsim, ReadThenWriteThroughTheButtons) {
     EXPECT_EQ(42, StateNumber("interval"));
     EXPECT_EQ(L"Установить", FormMain.SpeedButtonSet.Text());
     EXPECT_TRUE(FormMain.SpeedButtonSet.Enabled());
+
+    SendMessageW(FormMain, WM_CLOSE, 0, 0);
+    for (const char* name : {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"}) std::remove(BinPath(name).c_str());
+}
+
+// The operator's path: COM.ini (written by ui_e2e.sh) names a port that does
+// not exist; the operator opens the settings from the toolbar, picks the
+// simulator's port from the scanned list, OK, reads the board, closes. The
+// script then finds the chosen port in COM.ini.
+struct OperatorPath {
+    TForms* forms = nullptr;
+    std::wstring port;
+    bool pickedAndConfirmed = false;
+    std::vector<std::wstring> listed;
+};
+OperatorPath* g_path = nullptr;
+
+void CALLBACK DriveDialog(HWND, UINT, UINT_PTR, DWORD) {
+    TFormSett& sett = g_path->forms->FormSett;
+    if (g_path->pickedAndConfirmed || !sett.Visible()) return;
+    for (int i = 0; i < sett.ComboBoxCOM_Number.Count(); ++i) g_path->listed.push_back(sett.ComboBoxCOM_Number.ItemText(i));
+    sett.ComboBoxCOM_Number.SelectText(g_path->port);
+    g_path->pickedAndConfirmed = true;
+    sett.BitBtnOK.Click();
+}
+
+void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_path->forms->FormSett.Visible()) g_path->forms->FormSett.ModalResult = widgets::mrCancel;
+}
+
+TEST(WindowAgainstBoardsim, OperatorChoosesThePortInTheSettings) {
+    const char* port = std::getenv("ZORVEL_COM_PORT");
+    if (!std::getenv("ZORVEL_OPERATOR_PATH") || !port) GTEST_SKIP() << "run through ui_e2e.sh settings";
+    EXPECT_STREQ("COM99", board::COM.PortName) << "COM.ini names a port that does not exist";
+    {
+        std::ofstream common(BinPath("Common.ini"), std::ios::binary);
+        common << "[COMMON]\r\nInterface=0\r\nInterfaces[0]=COM\r\nControllerSetting=1\r\n[TIME]\r\nRefresh=1\r\n";
+    }
+    uitest::BoxRecorder boxes;
+    TForms forms;
+    TFormMain& FormMain = forms.FormMain;
+    FormMain.Show(true);
+    uitest::FlushEvents(100);
+
+    // How long the dialog takes to fill itself, the scan of PortsMax ports included.
+    board::COM.PortsMax = 32;
+    board::COM.AutoScan = true;
+    std::vector<double> showMs;
+    for (int i = 0; i < 5; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        forms.FormSett.FormShow();
+        showMs.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::sort(showMs.begin(), showMs.end());
+    std::printf("settings dialog show with PortsMax 32: min %.1f ms, median %.1f ms, max %.1f ms\n", showMs.front(),
+                showMs[2], showMs.back());
+
+    OperatorPath path;
+    path.forms = &forms;
+    path.port = widgets::Widen(port);
+    g_path = &path;
+    const UINT_PTR drive = SetTimer(nullptr, 0, 50, DriveDialog);
+    const UINT_PTR giveUp = SetTimer(nullptr, 0, 15000, GiveUp);
+    // The toolbar button's click, as its parent receives it.
+    SendMessageW(GetParent(FormMain.ToolBarMain), WM_COMMAND, MAKEWPARAM(TFormMain::tbSett, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(FormMain.ToolBarMain.hwnd));
+    KillTimer(nullptr, drive);
+    KillTimer(nullptr, giveUp);
+    g_path = nullptr;
+    ASSERT_TRUE(path.pickedAndConfirmed) << "the dialog did not show";
+    EXPECT_NE(path.listed.end(), std::find(path.listed.begin(), path.listed.end(), path.port))
+        << "the scan lists the simulator's port";
+    EXPECT_EQ(path.listed.end(), std::find(path.listed.begin(), path.listed.end(), L"COM99"));
+    EXPECT_STREQ(port, board::COM.PortName);
+
+    FormMain.SpeedButtonGetClick();
+    ASSERT_FALSE(boxes.Boxes.empty());
+    EXPECT_EQ("Настройки успешно прочитаны", boxes.Boxes.back().Text);
 
     SendMessageW(FormMain, WM_CLOSE, 0, 0);
     for (const char* name : {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"}) std::remove(BinPath(name).c_str());

@@ -41,6 +41,9 @@ void FlushEvents(DWORD ms);
 // A top-level window with that caption, waiting up to `ms`.
 HWND WaitForWindow(const std::wstring& caption, DWORD ms);
 
+// Copies what the screen shows of `window` (frame included) into a 24-bit BMP file.
+bool SaveBitmap(HWND window, const std::string& path);
+
 // Renders the client area of `window` with WM_PRINTCLIENT.
 class Rendered {
 public:

@@ -210,4 +210,94 @@ TEST(MainWindowOverUsbLinks, ClosingWhileTheGsmCallIsSetUpEndsTheProgram) {
     for (const char* name : {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"}) std::remove(BinPath(name).c_str());
 }
 
+// Waits, ticking the main window's timer as its 100 ms timer would, until
+// `done` holds or `ms` have passed.
+template <class Done>
+bool TickUntil(TFormMain& main, Done done, DWORD ms) {
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < ms;) {
+        main.TimerTimer();
+        if (done()) return true;
+        uitest::FlushEvents(100);
+    }
+    return done();
+}
+
+// The settings dialog's modem actions: OK switches to the modem and opens it,
+// the timer enables the buttons from its state, the balance answer is shown
+// by the component, SMS are deleted only after Yes, the restart goes to the
+// modem, and OK back to the serial port switches it off.
+TEST(MainWindowOverUsbLinks, ModemActionsOfTheSettingsDialog) {
+    const std::string modemPort = Env("BOARDSIM_MODEM_PORT");
+    ASSERT_FALSE(modemPort.empty()) << "run through usb_links_with_simulators.py";
+    {
+        std::ofstream common(BinPath("Common.ini"), std::ios::binary);
+        common << "[COMMON]\r\nInterface=0\r\nInterfaces[0]=COM\r\nInterfaces[3]=GSM\r\nControllerSetting=1\r\n";
+    }
+    SetEnvironmentVariableA("FTD2XX_DOUBLE_DEVICES", "1");
+    SetEnvironmentVariableA("FTD2XX_DOUBLE_CONNECT", ("tcp:127.0.0.1:" + modemPort).c_str());
+    SetEnvironmentVariableA("FTD2XX_DOUBLE_PINS_FILE", "");
+    componentBoxes.clear();
+    for (auto set : {cFTD::SetMessageBoxHandler, cGSM::SetMessageBoxHandler}) set(RecordComponentBox);
+    uitest::BoxRecorder boxes;
+    TForms forms;
+    TFormMain& FormMain = forms.FormMain;
+    TFormSett& sett = forms.FormSett;
+    FormMain.Show(true);
+    uitest::FlushEvents(100);
+    // A build that offers every interface.
+    sett.ComboBoxInterface.Clear();
+    for (const wchar_t* name : {L"COM", L"USB", L"TCP", L"GSM", L"RF"}) sett.AddInterfaceName(name);
+    const std::size_t before = Received(Env("BOARDSIM_MODEM_LOG")).size();
+
+    sett.FormShow();
+    sett.ComboBoxInterface.SetIndex(3);
+    sett.BitBtnOKClick();
+    ASSERT_EQ(3, board::Interface);
+    ASSERT_TRUE(TickUntil(FormMain, [] { return board::GSM.BalanceEnable != 0 && !board::GSM.Busy; }, 30000))
+        << (componentBoxes.empty() ? "" : componentBoxes[0]);
+    EXPECT_TRUE(sett.SpeedButtonSIM_Balance.Enabled());
+    EXPECT_TRUE(sett.SpeedButtonSIM_Clear.Enabled());
+    EXPECT_TRUE(sett.SpeedButtonGSM_PowerOff.Enabled());
+
+    sett.FormShow();
+    EXPECT_NE(nullptr, board::FTD.hDevice) << "the device list leaves the modem's adapter open";
+    sett.EditSIM_Balance.SetText(L"*100#");
+    sett.SpeedButtonSIM_BalanceClick();
+    ASSERT_EQ(1u, componentBoxes.size());
+    EXPECT_NE(std::string::npos, componentBoxes[0].find("123.45")) << componentBoxes[0];
+
+    boxes.Answer = compat::kAnswerNo;
+    sett.SpeedButtonSIM_ClearClick();
+    auto deletes = [&] {
+        std::vector<std::string> modem = Received(Env("BOARDSIM_MODEM_LOG"));
+        int n = 0;
+        for (std::size_t i = before; i < modem.size(); ++i) n += modem[i].rfind("AT+CMGD", 0) == 0;
+        return n;
+    };
+    EXPECT_EQ(0, deletes());
+    boxes.Answer = compat::kAnswerYes;
+    sett.SpeedButtonSIM_ClearClick();
+    EXPECT_GT(deletes(), 0);
+
+    sett.SpeedButtonGSM_PowerOffClick();
+    TickUntil(FormMain, [] { return false; }, 300);
+
+    // Back to the serial port: the modem is switched off and the restart button disabled.
+    sett.FormShow();
+    sett.ComboBoxInterface.SetIndex(0);
+    sett.BitBtnOKClick();
+    EXPECT_EQ(0, board::Interface);
+    EXPECT_EQ(0, board::GSM.ModemOn);
+    FormMain.TimerTimer();
+    EXPECT_FALSE(sett.SpeedButtonGSM_PowerOff.Enabled());
+    const std::vector<std::string> modem = Received(Env("BOARDSIM_MODEM_LOG"));
+    int switchedOff = 0;
+    for (std::size_t i = before; i < modem.size(); ++i) switchedOff += modem[i] == "AT+CFUN=0";
+    EXPECT_GE(switchedOff, 1);
+
+    SendMessageW(FormMain, WM_CLOSE, 0, 0);
+    for (auto set : {cFTD::SetMessageBoxHandler, cGSM::SetMessageBoxHandler}) set(nullptr);
+    for (const char* name : {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"}) std::remove(BinPath(name).c_str());
+}
+
 }  // namespace
