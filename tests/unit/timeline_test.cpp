@@ -55,11 +55,13 @@ TEST(TimelineDrag, HoursFollowTheDraggedSplitterOnly) {
         {"night start to the last hour", {6, 10, 16, 21}, 3, 690, {6, 10, 16, 23}},
         // The early night is 70 px (its minimum) for one hour: the evening's drag
         // must not read the morning back as 70 div 30 = 2, nor move the day.
-        {"off-grid line, evening an hour later", {1, 10, 16, 21}, 2, 520 + 30, {1, 10, 17, 22}},
+        {"off-grid line, evening an hour later", {1, 10, 16, 20}, 2, 520 + 30, {1, 10, 17, 21}},
         {"off-grid line, night a pixel early", {1, 10, 16, 21}, 3, 669, {1, 10, 16, 20}},
     };
     for (const Case& c : cases) {
         const Layout start = LayOut(c.hours);
+        const Range r = DragLimits(start, c.splitter);
+        ASSERT_TRUE(r.Min <= c.toLeft && c.toLeft <= r.Max) << c.what;
         EXPECT_EQ(c.expected, HoursAfterDrag(c.hours, c.splitter, c.toLeft - start.Splitters[c.splitter])) << c.what;
     }
 }
