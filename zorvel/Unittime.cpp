@@ -1,5 +1,7 @@
 #include "zorvel/Unittime.h"
 
+#include <algorithm>
+
 #include "compat/platform.h"
 #include "zorvel/resources/resource.h"
 #include "zorvel/widgets/layout.h"
@@ -35,6 +37,23 @@ bool TPeriodPanel::OnPanelMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
     widgets::SetHandCursor();
     result = TRUE;
     return true;
+}
+
+void TPeriodPanel::Paint(HDC dc) const {
+    RECT r = Client();
+    FillRect(dc, &r, Brush());
+    if (GetBevel() == widgets::Bevel::Soft) DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT | BF_SOFT);
+    // The spaces clear the icon in a true Courier New; where a narrower face
+    // stands in for it, the text is moved right so that it still clears it.
+    const std::wstring caption = Caption();
+    const size_t spaces = std::min(caption.find_first_not_of(L' '), caption.size());
+    SIZE indent{};
+    {
+        widgets::Selected font(dc, captionFont_ ? captionFont_ : GetFont());
+        GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(spaces), &indent);
+    }
+    r.left = std::max(0, iconRight_ - static_cast<int>(indent.cx));
+    PaintCaption(dc, r);
 }
 
 TFormTime::TFormTime(HWND owner) {
@@ -123,6 +142,7 @@ void TFormTime::CreateTimeline() {
         image.Create(panel, 2, (lineHeight - kPictureHeight) / 2, width, kPictureHeight, colour);
         ShowPicture(image, pictures_[period], width, kPictureHeight);
         image.OnClick = [this, period] { PanelN1Click(period); };
+        panel.SetIconRight(2 + width, captionFont_);
         if (slot < 4) {
             widgets::Splitter& splitter = *splitters[slot];
             splitter.Create(PanelTimelines, 0, 0, timeline::kSplitterWidth, lineHeight);

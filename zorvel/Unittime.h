@@ -17,10 +17,23 @@
 #include "zorvel/widgets/images.h"
 
 // A period panel of the time line: clicked to select its period, so it shows
-// the hand cursor over itself and its icon.
+// the hand cursor over itself and its icon. Its caption begins with spaces
+// that clear the icon at its left.
 class TPeriodPanel : public widgets::Panel {
+public:
+    // Where the icon ends, and the font the caption is drawn in.
+    void SetIconRight(int right, HFONT captionFont) {
+        iconRight_ = right;
+        captionFont_ = captionFont;
+    }
+    void Paint(HDC dc) const override;
+
 protected:
     bool OnPanelMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+private:
+    int iconRight_ = 0;
+    HFONT captionFont_ = nullptr;
 };
 
 class TFormTime : public widgets::Dialog {
