@@ -25,6 +25,7 @@ const int kPictureWidths[4] = {50, 32, 50, 32};
 constexpr int kPictureHeight = 32;
 constexpr int kLabelColumn = 100;  // "Время суток" and "Часы": the line starts right of them
 constexpr int kLabelTop = 4;
+constexpr int kLineHeight = 36;    // the day row: the time line's panels and splitters
 
 COLORREF ToColour(const timeline::Rgb& c) {
     return RGB(static_cast<BYTE>(c.R), static_cast<BYTE>(c.G), static_cast<BYTE>(c.B));
@@ -92,8 +93,6 @@ TFormTime::TFormTime(HWND owner) {
     CreateTimeline();
     CreateBrightRow();
 
-    // The menus' system-menu installer goes here, once the window and its controls exist.
-
     drag_.Attach(hwnd);
     for (HWND passive : {GroupBoxBright.hwnd, LabelCaption.hwnd, PanelTimeline.hwnd, PanelBrights.hwnd, PanelDay.hwnd,
                          PanelTimelines.hwnd, PanelHours.hwnd, LabelBrights.hwnd, LabelDay.hwnd, LabelHours.hwnd,
@@ -121,8 +120,7 @@ void TFormTime::CreateTimeline() {
         label->SetAutoSize(true);
     }
 
-    const RECT day = PanelDay.Client();
-    const int lineHeight = day.bottom;
+    const int lineHeight = kLineHeight;
     LabelDay.Create(PanelDay, L"Время суток", 0, 0, kLabelColumn, lineHeight, face, SS_CENTERIMAGE);
     PanelTimelines.Create(PanelDay, kLabelColumn, 0, timeline::kLineWidth, lineHeight);
     Hints.Set(PanelTimelines, kLineHint);
@@ -162,8 +160,7 @@ void TFormTime::CreateTimeline() {
     LabelHours.Create(PanelHours, L"Часы", 0, 0, kLabelColumn, 32, face, SS_CENTERIMAGE);
     ImageHours.Create(PanelHours, kLabelColumn, 1, 722, 30);
     ShowPicture(ImageHours, hoursPicture_, 722, 30);
-    layout_ = timeline::LayOut(Hours());
-    PlaceLine(layout_);
+    LayOutFromHours();
 }
 
 void TFormTime::CreateBrightRow() {
@@ -254,10 +251,16 @@ void TFormTime::FormShow() {
     }
 }
 
+void TFormTime::LayOutFromHours() {
+    layout_ = timeline::LayOut(Hours());
+    dragStart_ = layout_;
+    dragHours_ = Hours();
+    PlaceLine(layout_);
+}
+
 void TFormTime::FormActivate() {
     ApplyColours();
-    layout_ = timeline::LayOut(Hours());
-    PlaceLine(layout_);
+    LayOutFromHours();
     PlaceLabels();
     if (PanelN1.Enabled()) {
         PanelN1.Focus();
@@ -266,7 +269,7 @@ void TFormTime::FormActivate() {
 }
 
 void TFormTime::PlaceLine(const timeline::Layout& layout) {
-    const int height = PanelTimelines.Client().bottom;
+    const int height = kLineHeight;
     const auto panels = Panels();
     const auto splitters = Splitters();
     for (int slot = 0; slot < timeline::kSlots; ++slot) {
@@ -332,8 +335,12 @@ void TFormTime::SplitterMMoved(int index, int left, bool released) {
     SetHours(timeline::HoursAfterDrag(dragHours_, index, left - dragStart_.Splitters[index]));
     // While dragged the line follows the mouse; released, it snaps to the
     // whole hours it now stands for.
-    layout_ = released ? timeline::LayOut(Hours()) : dragged;
-    PlaceLine(layout_);
+    if (released) {
+        LayOutFromHours();
+    } else {
+        layout_ = dragged;
+        PlaceLine(layout_);
+    }
     PlaceLabels();
 }
 

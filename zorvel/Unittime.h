@@ -89,6 +89,8 @@ private:
     void SetDefaults();
     void CreateTimeline();
     void CreateBrightRow();
+    // Lays the line out from the hours; the next drag starts from there.
+    void LayOutFromHours();
     void PlaceLine(const timeline::Layout& layout);
     void ApplyColours();
     void PlaceLabels();
@@ -97,7 +99,7 @@ private:
     widgets::Font captionFont_, percentFont_, brightFont_;
     widgets::ImageList pictures_[4], brightPicture_, hoursPicture_;
     timeline::Layout layout_;       // where the line stands
-    timeline::Layout dragStart_;    // the line when the current drag began
+    timeline::Layout dragStart_;    // the line and hours the current drag began from
     std::array<int, 4> dragHours_{};
     bool activatePending_ = false;
     widgets::WindowDrag drag_;
