@@ -67,6 +67,7 @@ TFormTime::TFormTime(HWND owner) {
     widgets::DialogButtons buttons;
     buttons.Default = true;
     CreateDialogFrame(o, buttons);
+    widgets::InstallSystemMenu(hwnd, HighlightColour, {L"Закрыть\tCtrl+F4", nullptr});
     BitBtnDefault.OnClick = [this] { BitBtnDefaultClick(); };
 
     captionFont_ = widgets::Font(L"Courier New", 16, true);

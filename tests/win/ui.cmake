@@ -12,8 +12,13 @@ zorvel_add_test(NAME ui_widgets_test WIN_ONLY
   LIBS zorvel_widgets zorvel_emulation)
 
 if(TARGET zorvel_forms_fakes)
+  zorvel_add_test(NAME ui_small_test WIN_ONLY TIMEOUT 120
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_small_test.cpp ${CMAKE_CURRENT_LIST_DIR}/ui_support.cpp
+            $<TARGET_OBJECTS:zorvel_resources>
+    LIBS zorvel_forms_fakes)
   zorvel_add_test(NAME ui_main_test WIN_ONLY TIMEOUT 300
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_main_test.cpp ${CMAKE_CURRENT_LIST_DIR}/ui_support.cpp
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_main_test.cpp ${CMAKE_CURRENT_LIST_DIR}/ui_menus_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/ui_support.cpp
             $<TARGET_OBJECTS:zorvel_resources>
     LIBS zorvel_forms_fakes)
   set_tests_properties(ui_main_test PROPERTIES RESOURCE_LOCK zorvel_program_ini)
