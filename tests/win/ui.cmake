@@ -58,3 +58,11 @@ if(TARGET zorvel_forms)
                          RESOURCE_LOCK zorvel_program_ini)
   endforeach()
 endif()
+
+if(TARGET zorvel_forms_fakes)
+  zorvel_add_test(NAME ui_time_test WIN_ONLY
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_time_test.cpp ${CMAKE_CURRENT_LIST_DIR}/ui_support.cpp
+            $<TARGET_OBJECTS:zorvel_resources>
+    LIBS zorvel_forms_fakes)
+  set_tests_properties(ui_time_test PROPERTIES RESOURCE_LOCK zorvel_program_ini)
+endif()

@@ -29,7 +29,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$boardsim" --pty "$work/board" --tcp 0 --state "$work/state.json" --mode 3 --interval 10 >"$work/boardsim.log" 2>&1 &
+"$boardsim" --pty "$work/board" --tcp 0 --state "$work/state.json" --log "$work/commands.log" --mode 3 --interval 10 >"$work/boardsim.log" 2>&1 &
 sim_pid=$!
 for _ in $(seq 100); do [ -e "$work/board" ] && break; sleep 0.05; done
 [ -e "$work/board" ] || { echo "ui_e2e: boardsim made no pseudo-terminal"; cat "$work/boardsim.log"; exit 1; }
@@ -48,7 +48,7 @@ if [ "$link" = settings ]; then
   echo "ui_e2e: COM.ini holds $saved"
 elif [ "$link" = tcp ]; then
   tcp_port=$(awk '$1 == "tcp" {print $2; exit}' "$work/boardsim.log")
-  ZORVEL_TCP_PORT=$tcp_port ZORVEL_BOARD_STATE="$work/state.json" "$wine_run" "$exe" --gtest_brief=0
+  ZORVEL_TCP_PORT=$tcp_port ZORVEL_BOARD_STATE="$work/state.json" ZORVEL_BOARD_LOG="$work/commands.log" "$wine_run" "$exe" --gtest_brief=0
 else
-  ZORVEL_COM_PORT=$port ZORVEL_BOARD_STATE="$work/state.json" "$wine_run" "$exe" --gtest_brief=0
+  ZORVEL_COM_PORT=$port ZORVEL_BOARD_STATE="$work/state.json" ZORVEL_BOARD_LOG="$work/commands.log" "$wine_run" "$exe" --gtest_brief=0
 fi

@@ -1,6 +1,7 @@
 // The main window against the board simulator on a COM port that Wine maps
 // to the simulator's pseudo-terminal (ui_e2e.sh sets this up): a whole read
-// and a whole write through the two buttons.
+// and a whole write through the two buttons, with a schedule changed in the
+// time and brightness dialog on the way.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include "ui_support.h"
 #include "zorvel/Forms.h"
 #include "zorvel/board/link.h"
+#include "zorvel/board/protocol.h"
 #include "zorvel/widgets/text.h"
 
 namespace {
@@ -84,6 +86,30 @@ TEST(WindowAgainstBoardsim, ReadThenWriteThroughTheButtons) {
     EXPECT_EQ(now.wDay, date.wDay);
     EXPECT_GE(readMs, 2000u) << "the window waits the board's full 2 s for the status reply";
 
+    // The schedule: from the toolbar, the evening's start dragged an hour
+    // earlier (the night's moves along), the morning's brightness slid to 42, OK.
+    const board::BoardSettings before = FormMain.BoardSettings;
+    TFormTime& time = forms.FormTime;
+    {
+        uitest::WhileModal during(time, [&] {
+            uitest::DragSideways(time.SplitterE, -30);
+            time.PanelM.Send(WM_LBUTTONUP, 0, MAKELPARAM(60, 10));
+            time.TrackBarBright.Focus();
+            time.TrackBarBright.SetPosition(42);
+            SendMessageW(GetParent(time.TrackBarBright), WM_HSCROLL, TB_THUMBPOSITION,
+                         reinterpret_cast<LPARAM>(time.TrackBarBright.hwnd));
+            time.BitBtnOK.Click();
+        });
+        FormMain.ToolBarMain.Click(TFormMain::tbTime);
+        ASSERT_TRUE(during.Ran());
+    }
+    const board::BoardSettings& after = FormMain.BoardSettings;
+    EXPECT_EQ(before.HourE - 1, after.HourE);
+    EXPECT_EQ(before.HourN - 1, after.HourN);
+    EXPECT_EQ(before.HourA, after.HourA);
+    EXPECT_EQ(42, after.BrightM);
+    EXPECT_EQ(before.BrightN, after.BrightN);
+
     // The write: mode 2, interval 42.
     boxes.Boxes.clear();
     FormMain.ComboBoxMode.SetIndex(1);
@@ -95,6 +121,21 @@ TEST(WindowAgainstBoardsim, ReadThenWriteThroughTheButtons) {
     EXPECT_EQ("Информация", boxes.Boxes[0].Caption);
     EXPECT_EQ(2, StateNumber("mode"));
     EXPECT_EQ(42, StateNumber("interval"));
+    // The board's log has the new schedule as it was sent.
+    if (const char* log = std::getenv("ZORVEL_BOARD_LOG")) {
+        std::ifstream in(std::string("Z:") + log, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        auto sent = [](std::string command) { return command.substr(0, command.size() - 1); };  // without the \r
+        const std::string timeEx = sent(board::BuildWriteTimeEx(after.HourM, after.HourA, after.HourE, after.HourN));
+        const std::string brightness =
+            sent(board::BuildWriteBrightness(after.BrightM, after.BrightA, after.BrightE, after.BrightN));
+        EXPECT_NE(std::string::npos, s.str().find(timeEx)) << timeEx << " in\n" << s.str();
+        EXPECT_NE(std::string::npos, s.str().find(brightness)) << brightness << " in\n" << s.str();
+        std::printf("the board got: %s, %s\n", timeEx.c_str(), brightness.c_str());
+    } else {
+        ADD_FAILURE() << "run through ui_e2e.sh";
+    }
     EXPECT_EQ(L"Установить", FormMain.SpeedButtonSet.Text());
     EXPECT_TRUE(FormMain.SpeedButtonSet.Enabled());
 

@@ -1,12 +1,14 @@
 #include "ui_support.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace uitest {
 
 namespace {
 BoxRecorder* g_recorder = nullptr;
-}
+WhileModal* g_modal = nullptr;
+}  // namespace
 
 BoxRecorder::BoxRecorder() {
     g_recorder = this;
@@ -40,6 +42,41 @@ void FlushEvents(DWORD ms) {
         if (spent >= ms) return;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - spent, QS_ALLINPUT);
     }
+}
+
+WhileModal::WhileModal(widgets::Form& form, std::function<void()> action, UINT timeoutMs)
+    : form_(form), action_(std::move(action)) {
+    g_modal = this;
+    start_ = SetTimer(nullptr, 0, 10, &Fire);
+    guard_ = SetTimer(nullptr, 0, timeoutMs, &Fire);
+}
+
+WhileModal::~WhileModal() {
+    if (start_) KillTimer(nullptr, start_);
+    if (guard_) KillTimer(nullptr, guard_);
+    g_modal = nullptr;
+}
+
+void CALLBACK WhileModal::Fire(HWND, UINT, UINT_PTR id, DWORD) {
+    WhileModal* self = g_modal;
+    KillTimer(nullptr, id);
+    if (!self) return;
+    if (id == self->start_) {
+        self->start_ = 0;
+        self->ran_ = true;
+        self->action_();
+    } else if (id == self->guard_) {
+        self->guard_ = 0;
+        self->timedOut_ = true;
+        self->form_.ModalResult = widgets::mrCancel;
+    }
+}
+
+void DragSideways(const widgets::Window& window, int dx, bool release) {
+    const LPARAM from = MAKELPARAM(1, 5), to = MAKELPARAM(static_cast<WORD>(1 + dx), 5);
+    window.Send(WM_LBUTTONDOWN, MK_LBUTTON, from);
+    window.Send(WM_MOUSEMOVE, MK_LBUTTON, to);
+    if (release) window.Send(WM_LBUTTONUP, 0, to);
 }
 
 HWND WaitForWindow(const std::wstring& caption, DWORD ms) {

@@ -1038,6 +1038,26 @@ def draw_periods():
         save_bmp(keyed(shrink(hi, width, 32), backdrop), RESOURCES / name, "one picture", use)
 
 
+HOUR_PX = 30  # the time line's scale: hour h starts at 30 * h pixels
+
+
+def draw_hours_scale():
+    """The hours under the time line, drawn pixel-exact (no supersampling): a rule along the top,
+    a 2 px tick at 30 * h for h = 0..24, and the number h under each tick but the last."""
+    width, height = 24 * HOUR_PX + 2, 30
+    image = Image.new("RGB", (width, height), FACE)
+    d = ImageDraw.Draw(image)
+    d.rectangle([0, 0, width - 1, 0], fill=INK)
+    for h in range(25):
+        x = h * HOUR_PX
+        d.rectangle([x, 0, x + 1, 6], fill=INK)
+        if h == 0:  # the first number would be cut at the picture's edge if centred
+            d.text((x, 8), "0", font=font("sans", 12), fill=INK, anchor="lt")
+        elif h < 24:
+            d.text((x + 1, 8), str(h), font=font("sans", 12), fill=INK, anchor="mt")
+    save_bmp(image, RESOURCES / "hours.bmp", "one picture", "`ImageHours`: the hours 0 to 23, 30 px apart", key=False)
+
+
 # ---------------------------------------------------------------------------------------------
 # The program icon
 # ---------------------------------------------------------------------------------------------
@@ -1254,6 +1274,7 @@ def main():
     draw_interface_list()
     draw_strips()
     draw_periods()
+    draw_hours_scale()
     draw_logo_strip()
     write_ico(RESOURCES / "zorvel.ico", [program_icon(s) for s in (16, 32, 48)],
               "program icon: an LED board showing a time")

@@ -30,6 +30,7 @@
 #define IDB_PERIOD_EVENING 163
 #define IDB_PERIOD_NIGHT 164
 #define IDB_BRIGHTNESS32 165
+#define IDB_HOURS 166
 #define IDB_INTERFACES32 171
 
 // Offsets of the ids of the pictures drawn at 1.5 and 2 times.
