@@ -67,7 +67,7 @@ TEST(WindowAgainstBoardsim, ReadThenWriteThroughTheButtons) {
     // The read: the simulator holds mode 3 and interval 10. The window compares
     // minutes as fields, so a read that straddles a minute boundary rightly
     // warns; start it well inside a minute.
-    for (SYSTEMTIME clock{}; GetLocalTime(&clock), clock.wSecond >= 55;) Sleep(250);
+    uitest::WaitForRoomInMinute(5);
     DWORD start = GetTickCount();
     FormMain.SpeedButtonGetClick();
     DWORD readMs = GetTickCount() - start;

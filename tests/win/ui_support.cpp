@@ -5,6 +5,10 @@
 
 namespace uitest {
 
+void WaitForRoomInMinute(int seconds) {
+    for (SYSTEMTIME clock{}; GetLocalTime(&clock), 60 - clock.wSecond < seconds;) Sleep(250);
+}
+
 namespace {
 BoxRecorder* g_recorder = nullptr;
 WhileModal* g_modal = nullptr;

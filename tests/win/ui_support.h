@@ -40,6 +40,11 @@ private:
 void PumpPending();
 // Waits up to `ms` for messages and dispatches them (lets pending X events arrive).
 void FlushEvents(DWORD ms);
+// The window compares the board's clock with the computer's minute by minute,
+// so a read against the simulator that straddles a minute boundary rightly
+// warns. Returns once at least `seconds` are left in the current minute.
+void WaitForRoomInMinute(int seconds);
+
 // A top-level window with that caption, waiting up to `ms`.
 HWND WaitForWindow(const std::wstring& caption, DWORD ms);
 
