@@ -113,7 +113,7 @@ TFormSett::TFormSett(HWND owner, config::Settings& held, const widgets::ImageLis
                               HighlightColour);
     };
     ComboBoxInterface.OnChange = [this] { ComboBoxInterfaceChange(); };
-    ImageListGlInterface.Add(widgets::Bitmap::FromResource(IDB_INTERFACES32), 128);
+    ImageListGlInterface.AddSquareStrips(widgets::Bitmap::FromResource(IDB_INTERFACES32, GetScale()));
 
     CreateSerialPage();
     CreateModemPage();
@@ -242,7 +242,7 @@ void TFormSett::CreateTcpPage() {
     const int x = a.left + 6, w = a.right - a.left - 12;
     PanelTCP_IP.Create(GroupBoxTCP, x, a.top + 2, w, 30);
     LabelTCP_IP.Create(PanelTCP_IP, L"IPv4", 0, 4, 36, 22, CLR_INVALID, SS_CENTERIMAGE);
-    const int labelWidth = LabelTCP_IP.Bounds().right;
+    const int labelWidth = LabelTCP_IP.DesignBounds().right;
     IpAddressTCP.Create(PanelTCP_IP, labelWidth + 6, 4, w - labelWidth - 12, 22, kIpAddressId);
     ImageTCP.Create(GroupBoxTCP, x, a.top + 36, 32, 32);
     LabelTCP_Port.Create(GroupBoxTCP, L"Порт", x + 38, a.top + 41, 50, kRowHeight, CLR_INVALID, SS_CENTERIMAGE);

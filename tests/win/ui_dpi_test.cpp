@@ -173,7 +173,7 @@ TEST_F(Scaling, SmallWindowsAndDialogsScaleToo) {
         widgets::Form& form;
         int width, height;
         const char* what;
-    } table[] = {{w->FormGSM, 44, 374, "GSM window"}};
+    } table[] = {{w->FormGSM, 44, 374, "GSM window"}, {w->FormSett, 744, 484, "settings dialog"}};
     for (const Expected& e : table) {
         RECT r = e.form.Client();
         ExpectNear(e.width, r.right, e.what);
