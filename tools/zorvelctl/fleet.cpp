@@ -64,7 +64,7 @@ FleetBoard MakeBoard(const Cells& cells, int line) {
         auto it = cells.find(name);
         return it == cells.end() ? nullptr : &it->second;
     };
-    if (!cell("name")) throw UsageError{"the board has no name"};
+    if (!cell("name") || cell("name")->empty()) throw UsageError{"the board has no name"};
     board.Name = *cell("name");
     for (char c : board.Name)
         if (static_cast<unsigned char>(c) < 0x20) throw UsageError{"the name holds a control character"};
@@ -169,7 +169,7 @@ std::vector<FleetBoard> ParseJson(const std::string& content, const std::string&
     nlohmann::json document;
     try {
         document = nlohmann::json::parse(content);
-    } catch (const nlohmann::json::parse_error& e) {
+    } catch (const nlohmann::json::exception& e) {  // syntax errors, and numbers too large to hold
         throw UsageError{file + ": not valid JSON (" + e.what() + ")"};
     }
     const nlohmann::json* entries = &document;
