@@ -534,7 +534,7 @@ void TFormSett::StoreAll(const sett::OkNumbers& numbers) {
 }
 
 void TFormSett::RunTransportSwitch(int newInterface, int oldInterface) {
-    for (sett::SwitchStep step : sett::TransportSwitch(newInterface, oldInterface, board::GSM.StatusIdx)) {
+    for (sett::SwitchStep step : sett::TransportSwitch(newInterface, oldInterface, board::GSM.ModemOn != 0)) {
         switch (step) {
             case sett::SwitchStep::FtdScanDevicesCount: cFTD::ScanDevicesCount(); break;
             case sett::SwitchStep::GsmOpen: board::GSM.Open(false); break;

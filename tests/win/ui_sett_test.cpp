@@ -262,20 +262,26 @@ TEST_F(SettingsDialog, OkStoresThePagesAndSwitchesTheTransport) {
     EXPECT_EQ(1, resets);
     EXPECT_EQ(0, board::Interface);
 
-    // 0 -> 3 with the modem off, then with it on (StatusIdx not 0): opened only once.
-    for (int statusIdx : {0, 2}) {
-        board::Interface = 0;
-        board::GSM.StatusIdx = statusIdx;
+    // To the modem: opened only while it is off, also when a failed call
+    // left it off with its reason on show.
+    struct {
+        int from, modemOn, statusIdx;
+    } toModem[] = {{0, 0, 0}, {0, 1, 2}, {3, 0, 8}, {3, 1, 3}};
+    for (const auto& c : toModem) {
+        board::Interface = static_cast<std::int8_t>(c.from);
+        board::GSM.ModemOn = static_cast<std::uint8_t>(c.modemOn);
+        board::GSM.StatusIdx = c.statusIdx;
         s.FormShow();
         s.ComboBoxInterface.SetIndex(3);
         fakes::ClearCalls();
         s.BitBtnOKClick();
         std::vector<std::string> expected{"FTD.ScanDevicesCount()"};
-        if (statusIdx == 0) expected.push_back("GSM.Open(0)");
+        if (!c.modemOn) expected.push_back("GSM.Open(0)");
         expected.push_back("FTD.ScanDevicesCount()");
-        EXPECT_EQ(expected, fakes::Calls()) << statusIdx;
+        EXPECT_EQ(expected, fakes::Calls()) << c.from << " modem " << c.modemOn << " status " << c.statusIdx;
         EXPECT_EQ(3, board::Interface);
     }
+    board::GSM.ModemOn = 0;
 }
 
 // A value that does not convert, or a port past 16 bits: the error, nothing
