@@ -15,6 +15,7 @@
 #include "zorvel/resources/resource.h"
 #include "zorvel/widgets/layout.h"
 #include "zorvel/widgets/listpainter.h"
+#include "zorvel/widgets/menupainter.h"
 #include "zorvel/widgets/text.h"
 
 using widgets::Align;
@@ -73,8 +74,8 @@ std::string DottedAddress(std::uint32_t address) {
 }  // namespace
 
 TFormSett::TFormSett(HWND owner, config::Settings& held, const widgets::ImageList& normal,
-                     const widgets::ImageList& grey)
-    : held_(held), normal_(normal), grey_(grey) {
+                     const widgets::ImageList& grey, const widgets::StripList& menuImages)
+    : held_(held), normal_(normal), grey_(grey), menuImages_(menuImages) {
     widgets::FormOptions o;
     o.Caption = L"Настройки";
     o.Style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
@@ -315,6 +316,9 @@ void TFormSett::CreatePopupMenu() {
                       {miCopy, L"Копировать", L"Ctrl+C", 3, false, [] { SendMessageW(GetFocus(), WM_COPY, 0, 0); }},
                       {miPaste, L"Вставить", L"Ctrl+V", 4, false, [] { SendMessageW(GetFocus(), WM_PASTE, 0, 0); }},
                       {miDefault, L"По умолчанию", L"", 8, false, [this] { miDefaultClick(); }}});
+    // Drawn as the main window's menus are; each item is widened by the
+    // width of a picture strip.
+    widgets::PaintMenuItems(PopupMenu, widgets::MenuLook{nullptr, nullptr, &menuImages_, &HighlightColour, 64});
     // Every list but the interface chooser, the check box and the two edit fields.
     for (widgets::Control* c : std::initializer_list<widgets::Control*>{
              &ComboBoxCOM_Number, &ComboBoxCOM_BaudRate, &ComboBoxCOM_DataBits, &ComboBoxCOM_StopBits,
