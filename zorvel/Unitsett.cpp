@@ -263,6 +263,7 @@ void TFormSett::CreateSlavePage() {
     grid.Cols = 2, grid.Rows = 20, grid.FixedCols = 0, grid.FixedRows = 1, grid.RowHeight = 18;
     const int top = a.top + 60;
     StringGridCSD_Numbers.Create(GroupBoxCSD, x, top, w, a.bottom - top - 4, grid);
+    StringGridCSD_Numbers.SetColour(GetSysColor(COLOR_BTNHIGHLIGHT));
     StringGridCSD_Numbers.SetColWidth(0, 100);
     StringGridCSD_Numbers.SetColWidth(1, w - 100 - 24);
     StringGridCSD_Numbers.SetCell(0, 0, L"номер");

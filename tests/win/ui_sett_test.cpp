@@ -620,6 +620,11 @@ TEST_F(SettingsDialog, EveryPageRenders) {
         uitest::FlushEvents(100);
         uitest::Rendered shot(s);
         EXPECT_GT(shot.Count(s.Colour()), 1000) << page;
+        // The slave list's cells, and the grid beyond them, in the button-highlight colour.
+        uitest::Rendered slaves(s.StringGridCSD_Numbers);
+        const RECT cell = s.StringGridCSD_Numbers.CellRect(1, 3);
+        EXPECT_EQ(GetSysColor(COLOR_BTNHIGHLIGHT), slaves.At(cell.right - 2, cell.top + 2)) << page;
+        EXPECT_EQ(GetSysColor(COLOR_BTNHIGHLIGHT), slaves.At(s.StringGridCSD_Numbers.Client().right - 1, cell.top + 2));
         if (folder) {
             const std::string path = std::string(folder) + "\\sett-page" + std::to_string(page) + ".bmp";
             uitest::SaveBitmap(s, path);
