@@ -58,6 +58,30 @@ int RecordComponentBox(void*, const char* text, const char*, unsigned) {
     return compat::kAnswerOk;
 }
 
+// Every test starts without the program's own files beside it and leaves
+// none behind, also when an assertion stops it early; the components' boxes
+// are recorded meanwhile.
+class MainWindowOverUsbLinks : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RemoveProgramFiles();
+        componentBoxes.clear();
+        for (auto set : kComponentBoxSeams) set(RecordComponentBox);
+    }
+    void TearDown() override {
+        for (auto set : kComponentBoxSeams) set(nullptr);
+        RemoveProgramFiles();
+    }
+
+private:
+    static constexpr tMessageBoxHandler (*kComponentBoxSeams[])(tMessageBoxHandler) = {
+        cFTD::SetMessageBoxHandler, cGSM::SetMessageBoxHandler, cRFM::SetMessageBoxHandler};
+    static void RemoveProgramFiles() {
+        for (const char* name : {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"})
+            std::remove(BinPath(name).c_str());
+    }
+};
+
 // The window as the operator sees it while the final box is up.
 struct Seen {
     bool gsmWindow = false, statusWindow = false, getEnabled = true;
@@ -78,7 +102,7 @@ void Look(void* arg) {
     seen.modemOn = board::GSM.ModemOn;
 }
 
-TEST(MainWindowOverUsbLinks, ReadsThroughTheGsmModemAndTheRadio) {
+TEST_F(MainWindowOverUsbLinks, ReadsThroughTheGsmModemAndTheRadio) {
     const std::string modemPort = Env("BOARDSIM_MODEM_PORT"), radioPort = Env("BOARDSIM_RADIO_PORT");
     ASSERT_FALSE(modemPort.empty()) << "run through usb_links_with_simulators.py";
     {
@@ -93,8 +117,6 @@ TEST(MainWindowOverUsbLinks, ReadsThroughTheGsmModemAndTheRadio) {
     std::snprintf(board::FTD.DeviceName, sizeof board::FTD.DeviceName, "DEV0");
     SetEnvironmentVariableA("FTD2XX_DOUBLE_DEVICES", "1");
     SetEnvironmentVariableA("FTD2XX_DOUBLE_CONNECT", ("tcp:127.0.0.1:" + modemPort).c_str());
-    for (auto set : {cFTD::SetMessageBoxHandler, cGSM::SetMessageBoxHandler, cRFM::SetMessageBoxHandler})
-        set(RecordComponentBox);
 
     uitest::BoxRecorder boxes;
     TForms forms;
@@ -155,9 +177,7 @@ TEST(MainWindowOverUsbLinks, ReadsThroughTheGsmModemAndTheRadio) {
     EXPECT_EQ(nullptr, board::FTD.hDevice);
 
     SendMessageW(FormMain, WM_CLOSE, 0, 0);
-    for (auto set : {cFTD::SetMessageBoxHandler, cGSM::SetMessageBoxHandler, cRFM::SetMessageBoxHandler}) set(nullptr);
     board::RFM.Freq = 430000 + 26 * 200;
-    for (const char* name : {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"}) std::remove(BinPath(name).c_str());
 }
 
 HWND g_closing = nullptr;
@@ -175,7 +195,7 @@ void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD) {
 
 // The slave modem never answers the call (10 minutes of ringing): closing the
 // window while the call is being set up ends it, and the program with it.
-TEST(MainWindowOverUsbLinks, ClosingWhileTheGsmCallIsSetUpEndsTheProgram) {
+TEST_F(MainWindowOverUsbLinks, ClosingWhileTheGsmCallIsSetUpEndsTheProgram) {
     const std::string slowPort = Env("BOARDSIM_SLOW_MODEM_PORT");
     ASSERT_FALSE(slowPort.empty()) << "run through usb_links_with_simulators.py";
     {
@@ -208,8 +228,6 @@ TEST(MainWindowOverUsbLinks, ClosingWhileTheGsmCallIsSetUpEndsTheProgram) {
         EXPECT_FALSE(IsWindow(FormMain));
     }
     EXPECT_EQ(0, exitCode) << "ended by the window, not by the watchdog";
-    for (auto set : {cFTD::SetMessageBoxHandler, cGSM::SetMessageBoxHandler, cRFM::SetMessageBoxHandler}) set(nullptr);
-    for (const char* name : {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"}) std::remove(BinPath(name).c_str());
 }
 
 // Waits, ticking the main window's timer as its 100 ms timer would, until
@@ -235,7 +253,7 @@ bool ModemButtonsEnabled(const TFormSett& sett) {
 // A read whose call fails leaves the modem off with the reason on show. OK in
 // the settings dialog, the modem kept, brings it up again, so the balance
 // request and the other modem actions are there for the operator.
-TEST(MainWindowOverUsbLinks, OkAfterAFailedCallBringsTheModemUpAgain) {
+TEST_F(MainWindowOverUsbLinks, OkAfterAFailedCallBringsTheModemUpAgain) {
     const std::string busyPort = Env("BOARDSIM_BUSY_MODEM_PORT");
     ASSERT_FALSE(busyPort.empty()) << "run through usb_links_with_simulators.py";
     {
@@ -248,8 +266,6 @@ TEST(MainWindowOverUsbLinks, OkAfterAFailedCallBringsTheModemUpAgain) {
     SetEnvironmentVariableA("FTD2XX_DOUBLE_DEVICES", "1");
     SetEnvironmentVariableA("FTD2XX_DOUBLE_CONNECT", ("tcp:127.0.0.1:" + busyPort).c_str());
     SetEnvironmentVariableA("FTD2XX_DOUBLE_PINS_FILE", "");
-    componentBoxes.clear();
-    for (auto set : {cFTD::SetMessageBoxHandler, cGSM::SetMessageBoxHandler}) set(RecordComponentBox);
     uitest::BoxRecorder boxes;
     TForms forms;
     TFormMain& FormMain = forms.FormMain;
@@ -280,15 +296,13 @@ TEST(MainWindowOverUsbLinks, OkAfterAFailedCallBringsTheModemUpAgain) {
     sett.BitBtnOKClick();
     EXPECT_EQ(0, board::GSM.ModemOn);
     SendMessageW(FormMain, WM_CLOSE, 0, 0);
-    for (auto set : {cFTD::SetMessageBoxHandler, cGSM::SetMessageBoxHandler}) set(nullptr);
-    for (const char* name : {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"}) std::remove(BinPath(name).c_str());
 }
 
 // The settings dialog's modem actions: OK switches to the modem and opens it,
 // the timer enables the buttons from its state, the balance answer is shown
 // by the component, SMS are deleted only after Yes, the restart goes to the
 // modem, and OK back to the serial port switches it off.
-TEST(MainWindowOverUsbLinks, ModemActionsOfTheSettingsDialog) {
+TEST_F(MainWindowOverUsbLinks, ModemActionsOfTheSettingsDialog) {
     const std::string modemPort = Env("BOARDSIM_MODEM_PORT");
     ASSERT_FALSE(modemPort.empty()) << "run through usb_links_with_simulators.py";
     {
@@ -298,8 +312,6 @@ TEST(MainWindowOverUsbLinks, ModemActionsOfTheSettingsDialog) {
     SetEnvironmentVariableA("FTD2XX_DOUBLE_DEVICES", "1");
     SetEnvironmentVariableA("FTD2XX_DOUBLE_CONNECT", ("tcp:127.0.0.1:" + modemPort).c_str());
     SetEnvironmentVariableA("FTD2XX_DOUBLE_PINS_FILE", "");
-    componentBoxes.clear();
-    for (auto set : {cFTD::SetMessageBoxHandler, cGSM::SetMessageBoxHandler}) set(RecordComponentBox);
     uitest::BoxRecorder boxes;
     TForms forms;
     TFormMain& FormMain = forms.FormMain;
@@ -355,8 +367,6 @@ TEST(MainWindowOverUsbLinks, ModemActionsOfTheSettingsDialog) {
     EXPECT_GE(switchedOff, 1);
 
     SendMessageW(FormMain, WM_CLOSE, 0, 0);
-    for (auto set : {cFTD::SetMessageBoxHandler, cGSM::SetMessageBoxHandler}) set(nullptr);
-    for (const char* name : {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"}) std::remove(BinPath(name).c_str());
 }
 
 }  // namespace
