@@ -17,7 +17,7 @@
 
 namespace {
 
-std::string BinPath(const char* name) { return compat::JoinPath(compat::ExecutableDir(), name); }
+using testsupport::BinPath;
 
 // A number of the simulator's state file ("mode": 2).
 int StateNumber(const std::string& key) {
@@ -63,7 +63,7 @@ TEST(WindowAgainstBoardsim, ReadThenWriteThroughTheButtons) {
     // warns; start it well inside a minute.
     for (SYSTEMTIME clock{}; GetLocalTime(&clock), clock.wSecond >= 55;) Sleep(250);
     DWORD start = GetTickCount();
-    FormMain.SpeedButtonGetClick();
+    uitest::ExchangeOnTheComputersClock(boxes, [&] { FormMain.SpeedButtonGetClick(); });
     DWORD readMs = GetTickCount() - start;
     std::printf("read through the window: %lu ms\n", static_cast<unsigned long>(readMs));
     ASSERT_FALSE(boxes.Boxes.empty());
@@ -85,7 +85,7 @@ TEST(WindowAgainstBoardsim, ReadThenWriteThroughTheButtons) {
     FormMain.ComboBoxMode.SetIndex(1);
     FormMain.ComboBoxModeChange();
     FormMain.EditInterval.SetText(L"42");
-    FormMain.SpeedButtonSetClick();
+    uitest::ExchangeOnTheComputersClock(boxes, [&] { FormMain.SpeedButtonSetClick(); });
     ASSERT_EQ(1u, boxes.Boxes.size());
     EXPECT_EQ("Устройство подтверждает смену настроек", boxes.Boxes[0].Text);
     EXPECT_EQ("Информация", boxes.Boxes[0].Caption);
@@ -95,7 +95,7 @@ TEST(WindowAgainstBoardsim, ReadThenWriteThroughTheButtons) {
     EXPECT_TRUE(FormMain.SpeedButtonSet.Enabled());
 
     SendMessageW(FormMain, WM_CLOSE, 0, 0);
-    for (const char* name : {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"}) std::remove(BinPath(name).c_str());
+    testsupport::RemoveProgramIniFiles();
 }
 
 }  // namespace

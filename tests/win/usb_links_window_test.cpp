@@ -22,13 +22,8 @@
 
 namespace {
 
-std::string BinPath(const char* name) { return compat::JoinPath(compat::ExecutableDir(), name); }
-
-std::string Env(const char* name) {
-    char value[2048];
-    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
-}
+using testsupport::BinPath;
+constexpr auto Env = testsupport::GetEnv;
 
 // What the simulator received, one entry per log line, from a Unix path.
 std::vector<std::string> Received(const std::string& unixLog) {
@@ -49,13 +44,6 @@ int Count(const std::vector<std::string>& entries, const std::string& entry) {
     int count = 0;
     for (const std::string& e : entries) count += e == entry;
     return count;
-}
-
-// The components' own message boxes (each library has its own seam).
-std::vector<std::string> componentBoxes;
-int RecordComponentBox(void*, const char* text, const char*, unsigned) {
-    componentBoxes.push_back(text ? text : "");
-    return compat::kAnswerOk;
 }
 
 // The window as the operator sees it while the final box is up.
@@ -93,9 +81,6 @@ TEST(MainWindowOverUsbLinks, ReadsThroughTheGsmModemAndTheRadio) {
     std::snprintf(board::FTD.DeviceName, sizeof board::FTD.DeviceName, "DEV0");
     SetEnvironmentVariableA("FTD2XX_DOUBLE_DEVICES", "1");
     SetEnvironmentVariableA("FTD2XX_DOUBLE_CONNECT", ("tcp:127.0.0.1:" + modemPort).c_str());
-    for (auto set : {cFTD::SetMessageBoxHandler, cGSM::SetMessageBoxHandler, cRFM::SetMessageBoxHandler})
-        set(RecordComponentBox);
-
     uitest::BoxRecorder boxes;
     TForms forms;
     TFormMain& FormMain = forms.FormMain;
@@ -109,10 +94,10 @@ TEST(MainWindowOverUsbLinks, ReadsThroughTheGsmModemAndTheRadio) {
     std::pair<TForms*, Seen*> look{&forms, &seen};
     boxes.DuringBox = Look;
     boxes.DuringBoxArg = &look;
-    FormMain.SpeedButtonGetClick();
-    ASSERT_EQ(1u, boxes.Boxes.size()) << (componentBoxes.empty() ? "" : componentBoxes[0]);
+    uitest::ExchangeOnTheComputersClock(boxes, [&] { FormMain.SpeedButtonGetClick(); });
+    ASSERT_EQ(1u, boxes.Boxes.size()) << (boxes.Boxes.empty() ? "" : boxes.Boxes.back().Text);
+    EXPECT_EQ(testsupport::BoxModule::Program, boxes.Boxes[0].Module);
     EXPECT_EQ("Настройки успешно прочитаны", boxes.Boxes[0].Text);
-    EXPECT_TRUE(componentBoxes.empty());
     EXPECT_EQ(1, seen.modemOn);
     EXPECT_TRUE(seen.gsmWindow);
     EXPECT_TRUE(seen.statusWindow);
@@ -142,10 +127,10 @@ TEST(MainWindowOverUsbLinks, ReadsThroughTheGsmModemAndTheRadio) {
     ASSERT_TRUE(FormMain.SpeedButtonGet.Enabled());
     boxes.Boxes.clear();
     boxes.DuringBox = nullptr;
-    FormMain.SpeedButtonGetClick();
-    ASSERT_EQ(1u, boxes.Boxes.size()) << (componentBoxes.empty() ? "" : componentBoxes[0]);
+    uitest::ExchangeOnTheComputersClock(boxes, [&] { FormMain.SpeedButtonGetClick(); });
+    ASSERT_EQ(1u, boxes.Boxes.size()) << (boxes.Boxes.empty() ? "" : boxes.Boxes.back().Text);
+    EXPECT_EQ(testsupport::BoxModule::Program, boxes.Boxes[0].Module);
     EXPECT_EQ("Настройки успешно прочитаны", boxes.Boxes[0].Text);
-    EXPECT_TRUE(componentBoxes.empty());
     const std::vector<std::string> radio = Received(Env("BOARDSIM_RADIO_LOG"));
     ASSERT_FALSE(radio.empty());
     EXPECT_EQ(0u, radio[0].rfind("(config) A5 5A 01 08 06 92 D0", 0)) << radio[0];
@@ -153,9 +138,8 @@ TEST(MainWindowOverUsbLinks, ReadsThroughTheGsmModemAndTheRadio) {
     EXPECT_EQ(nullptr, board::FTD.hDevice);
 
     SendMessageW(FormMain, WM_CLOSE, 0, 0);
-    for (auto set : {cFTD::SetMessageBoxHandler, cGSM::SetMessageBoxHandler, cRFM::SetMessageBoxHandler}) set(nullptr);
     board::RFM.Freq = 430000 + 26 * 200;
-    for (const char* name : {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"}) std::remove(BinPath(name).c_str());
+    testsupport::RemoveProgramIniFiles();
 }
 
 }  // namespace

@@ -229,8 +229,7 @@ void Form::SetClientSize(int width, int height) const {
 }
 
 void ReportException(HWND owner, const char* what) {
-    compat::ShowMessageBox(owner, what && *what ? what : "Unknown error", "Ошибка",
-                           compat::kBoxOk | compat::kBoxIconError | compat::kBoxTopMost);
+    compat::ShowBox(owner, compat::Box::Error, what && *what ? what : "Unknown error");
 }
 
 bool HandleOneMessage(MSG& msg) {

@@ -1,0 +1,4 @@
+# zorvelctl's console host and reports, on the dispatch double.
+zorvel_add_test(NAME zorvelctl_host_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/zorvelctl_host_test.cpp ${ZORVEL_LINK_FAKE}
+  LIBS zorvelctl_host)
