@@ -16,5 +16,6 @@ foreach(link gsm radio)
   add_test(NAME e2e_${link}_zorvelctl${usb_links_suffix}
     COMMAND ${ZORVEL_PYTHON3} ${CMAKE_CURRENT_LIST_DIR}/usb_links_e2e.py --zorvelctl $<TARGET_FILE:zorvelctl>
             ${usb_links_wine} --boardsim ${ZORVEL_BOARDSIM} --double-dir ${ZORVEL_FTD2XX_DOUBLE_DIR} --link ${link})
-  set_tests_properties(e2e_${link}_zorvelctl${usb_links_suffix} PROPERTIES TIMEOUT 600 LABELS e2e SKIP_RETURN_CODE 77)
+  set_tests_properties(e2e_${link}_zorvelctl${usb_links_suffix} PROPERTIES TIMEOUT 600 LABELS e2e SKIP_RETURN_CODE 77
+                       RESOURCE_LOCK zorvel_program_ini)
 endforeach()
