@@ -4,22 +4,24 @@
 #pragma once
 
 #include "zorvel/widgets/controls.h"
-#include "zorvel/widgets/form.h"
+#include "zorvel/widgets/dialog.h"
+#include "zorvel/widgets/drag.h"
 
-class TFormAbout : public widgets::Form {
+class TFormAbout : public widgets::Dialog {
 public:
     explicit TFormAbout(HWND owner);
 
     COLORREF HighlightColour = RGB(255, 0, 0);
 
     widgets::Panel PanelAbout;
-    widgets::Label LabelAppName, LabelAppDescription, LabelAppVersion, LabelAppManufacturer, LabelAppURL;
+    widgets::Label LabelAppName, LabelAppDescription, LabelAppVersion, LabelAppManufacturer;
+    widgets::LinkLabel LabelAppURL;
     widgets::Edit EditAppTelephone, EditAppEMail;
-    widgets::SpeedButton BitBtnOK;
 
 protected:
     void OnShowing() override { CenterOnOwner(); }
 
 private:
     widgets::Font nameFont_;
+    widgets::WindowDrag drag_;
 };

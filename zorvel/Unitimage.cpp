@@ -11,12 +11,17 @@ TFormImage::TFormImage(HWND owner) {
     o.ClientWidth = 194;
     o.ClientHeight = 124;
     o.Owner = owner;
-    CreateForm(o);
+    widgets::DialogButtons buttons;
+    buttons.Cancel = false;  // Escape closes with the Cancel result all the same
+    buttons.OkHint = L"Закрыть это окно";
+    buttons.PanelHeight = 38;
+    buttons.ButtonWidth = 75;
+    buttons.ButtonHeight = 32;
+    CreateDialogFrame(o, buttons);
     Label.Create(hwnd, 0, 0, 194, 40);
     Image.Create(hwnd, 0, 40, 194, 46);
-    PanelBottom.Create(hwnd, 0, 86, 194, 38);
-    BitBtnOK.Create(PanelBottom, L"OK", 113, 3, 75, 32, nullptr);
-    BitBtnOK.OnClick = [this] { ModalResult = widgets::mrOk; };
+    drag_.Attach(hwnd);
+    for (HWND passive : {Label.hwnd, Image.hwnd, PanelBottom.hwnd}) drag_.Add(passive);
 }
 
 bool TFormImage::ShowScheme(const std::wstring& caption, const std::wstring& text, const std::wstring& path) {

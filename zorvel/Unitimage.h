@@ -5,9 +5,10 @@
 #include <string>
 
 #include "zorvel/widgets/controls.h"
-#include "zorvel/widgets/form.h"
+#include "zorvel/widgets/dialog.h"
+#include "zorvel/widgets/drag.h"
 
-class TFormImage : public widgets::Form {
+class TFormImage : public widgets::Dialog {
 public:
     explicit TFormImage(HWND owner);
 
@@ -17,9 +18,10 @@ public:
 
     widgets::Panel Label;
     widgets::Image Image;
-    widgets::Panel PanelBottom;
-    widgets::SpeedButton BitBtnOK;
 
 protected:
     void OnShowing() override { CenterOnOwner(); }
+
+private:
+    widgets::WindowDrag drag_;
 };

@@ -8,11 +8,12 @@ TFormInput::TFormInput(HWND owner) {
     o.ClientWidth = 300;
     o.ClientHeight = 100;
     o.Owner = owner;
-    CreateForm(o);
+    widgets::DialogButtons buttons;
+    buttons.CancelCaption = L"Отмена";
+    buttons.OkHint = buttons.CancelHint = L"";
+    buttons.ButtonWidth = 79;
+    buttons.ButtonHeight = 30;
+    CreateDialogFrame(o, buttons);
     Label.Create(hwnd, L"", 8, 8, 284, 18, CLR_INVALID);
     Edit.Create(hwnd, L"", 8, 30, 284, 22);
-    BitBtnOK.Create(hwnd, L"OK", 130, 62, 75, 30, nullptr);
-    BitBtnCancel.Create(hwnd, L"Отмена", 213, 62, 79, 30, nullptr);
-    BitBtnOK.OnClick = [this] { ModalResult = widgets::mrOk; };
-    BitBtnCancel.OnClick = [this] { ModalResult = widgets::mrCancel; };
 }

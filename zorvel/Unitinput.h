@@ -3,13 +3,12 @@
 #pragma once
 
 #include "zorvel/widgets/controls.h"
-#include "zorvel/widgets/form.h"
+#include "zorvel/widgets/dialog.h"
 
-class TFormInput : public widgets::Form {
+class TFormInput : public widgets::Dialog {
 public:
     explicit TFormInput(HWND owner);
 
     widgets::Label Label;
     widgets::Edit Edit;
-    widgets::SpeedButton BitBtnOK, BitBtnCancel;
 };

@@ -471,8 +471,7 @@ void TFormMain::ComboBoxModeChange() {
 }
 
 void TFormMain::ComboBoxModeDrawItem(DRAWITEMSTRUCT* item) {
-    widgets::DrawListItem(ComboBoxMode, item->hDC, static_cast<int>(item->itemID), item->rcItem, item->itemState,
-                          &ImageListZVL_Modes, HighlightColour);
+    widgets::DrawListItem(ComboBoxMode, ComboBoxMode.PaintItem(*item), &ImageListZVL_Modes, HighlightColour);
 }
 
 void TFormMain::EditIntervalKeyPress(wchar_t& key) {

@@ -13,7 +13,8 @@ TFormStat::TFormStat(HWND owner) {
     labelFont_ = widgets::Font(L"Tahoma", 16);
     LabelStat.Create(hwnd, 0, 0, 344, 54);
     LabelStat.SetCaption(L"", labelFont_, GetSysColor(COLOR_BTNTEXT), DT_CENTER | DT_VCENTER | DT_WORDBREAK);
-    LabelStat.OnLeftMouseDown = [this] { FormMouseDown(); };
+    drag_.Attach(hwnd);
+    drag_.Add(LabelStat);
 }
 
 void TFormStat::ShowStatus(const std::wstring& caption, const std::wstring& text) {
@@ -21,5 +22,3 @@ void TFormStat::ShowStatus(const std::wstring& caption, const std::wstring& text
     LabelStat.SetCaption(text, labelFont_, GetSysColor(COLOR_BTNTEXT), DT_CENTER | DT_VCENTER | DT_WORDBREAK);
     if (!Visible()) ShowInactive(true);
 }
-
-void TFormStat::FormMouseDown() { widgets::DragByClientArea(hwnd); }

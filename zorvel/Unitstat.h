@@ -6,6 +6,7 @@
 #include <string>
 
 #include "zorvel/widgets/controls.h"
+#include "zorvel/widgets/drag.h"
 #include "zorvel/widgets/form.h"
 
 class TFormStat : public widgets::Form {
@@ -16,14 +17,12 @@ public:
     void ShowStatus(const std::wstring& caption, const std::wstring& text);
     void HideStatus() { ShowInactive(false); }
 
-    void FormMouseDown();
-
     widgets::Panel LabelStat;  // fills the window; centred, word-wrapped text
 
 protected:
     void OnShowing() override { CenterOnOwner(); }
-    void OnLeftMouseDown() override { FormMouseDown(); }
 
 private:
     widgets::Font labelFont_;
+    widgets::WindowDrag drag_;
 };

@@ -1,5 +1,7 @@
 #include "zorvel/Unittime.h"
 
+#include "zorvel/widgets/layout.h"
+
 TFormTime::TFormTime(HWND owner) {
     widgets::FormOptions o;
     o.Caption = L"Настройки времени и яркости";
@@ -7,17 +9,18 @@ TFormTime::TFormTime(HWND owner) {
     o.ClientWidth = 844;
     o.ClientHeight = 254;
     o.Owner = owner;
-    CreateForm(o);
-    GroupBoxBright.Create(hwnd, L"Яркость", 4, 4, 836, 206);
-    buttonFont_ = widgets::Font(L"Tahoma", 16);
-    BitBtnOK.Create(hwnd, L"OK", 606, 216, 112, 34, nullptr);
-    BitBtnCancel.Create(hwnd, L"Отменить", 726, 216, 112, 34, nullptr);
-    for (widgets::SpeedButton* b : {&BitBtnOK, &BitBtnCancel}) b->SetFont(buttonFont_);
-    BitBtnOK.OnClick = [this] { ModalResult = widgets::mrOk; };
-    BitBtnCancel.OnClick = [this] { ModalResult = widgets::mrCancel; };
+    widgets::DialogButtons buttons;
+    buttons.Default = true;
+    CreateDialogFrame(o, buttons);
+    GroupBoxBright.Create(hwnd, L"Яркость", 0, 0, 0, 0);
+    widgets::LayoutBands(BodyArea(), {{GroupBoxBright, widgets::Align::Client, 0, widgets::Uniform(4)}});
+    drag_.Attach(hwnd);
+    drag_.Add(GroupBoxBright);
+    drag_.Add(PanelBottom);
 }
 
 void TFormTime::OnShowing() {
     CenterOnOwner();
     BitBtnCancel.Show(Editable);
+    BitBtnDefault.Show(Editable);
 }

@@ -1,14 +1,16 @@
 // FormTime: the time and brightness dialog. This is its frame: the eight
 // schedule fields and the editable flag the main window copies in and out,
-// and OK / cancel. The time line comes with its own work.
+// the brightness group and the bottom buttons. The time line comes with its
+// own work.
 #pragma once
 
 #include <cstdint>
 
 #include "zorvel/widgets/controls.h"
-#include "zorvel/widgets/form.h"
+#include "zorvel/widgets/dialog.h"
+#include "zorvel/widgets/drag.h"
 
-class TFormTime : public widgets::Form {
+class TFormTime : public widgets::Dialog {
 public:
     explicit TFormTime(HWND owner);
 
@@ -18,11 +20,10 @@ public:
     COLORREF HighlightColour = RGB(255, 0, 0);
 
     widgets::GroupBox GroupBoxBright;
-    widgets::SpeedButton BitBtnOK, BitBtnCancel;
 
 protected:
     void OnShowing() override;
 
 private:
-    widgets::Font buttonFont_;
+    widgets::WindowDrag drag_;
 };

@@ -14,7 +14,8 @@ target_link_libraries(zorvel_forms_fakes PUBLIC zorvel_widgets zorvel_emulation 
                       zorvel_link_with_fakes zorvel_config shell32)
 
 zorvel_add_test(NAME ui_widgets_test WIN_ONLY
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_widgets_test.cpp $<TARGET_OBJECTS:zorvel_resources>
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_widgets_test.cpp ${CMAKE_CURRENT_LIST_DIR}/ui_controls_test.cpp
+          $<TARGET_OBJECTS:zorvel_resources>
   LIBS zorvel_ui_support zorvel_emulation zorvel_test_support)
 
 zorvel_add_test(NAME ui_main_test WIN_ONLY

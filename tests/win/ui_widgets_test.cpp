@@ -228,11 +228,8 @@ TEST(Form, TimersFireOnlyWhileEnabled) {
 // ---- the list painter -------------------------------------------------------------------
 
 TEST(ListPainter, SelectedItemGetsTheTwoToneBarAndItsHighlightedFrame) {
+    // No list control at all: the caller hands the painter the item's text.
     TestForm form;
-    ComboBox list;
-    list.Create(form, 0, 0, 200, 40);
-    list.Add(L"Время");
-    list.Add(L"Температура");
     StripList strips;
     strips.Add(TwoStrips(), 32);
     struct Case {
@@ -243,7 +240,13 @@ TEST(ListPainter, SelectedItemGetsTheTwoToneBarAndItsHighlightedFrame) {
     for (const Case& c : cases) {
         Canvas canvas(200, 40);
         canvas.Fill(RGB(1, 2, 3));
-        DrawListItem(list, canvas.Dc(), 1, RECT{0, 0, 200, 40}, c.state, &strips, RGB(255, 0, 0));
+        ListItem item;
+        item.Dc = canvas.Dc();
+        item.Index = 1;
+        item.Rect = RECT{0, 0, 200, 40};
+        item.State = c.state;
+        item.Text = L"Температура";
+        DrawListItem(form, item, &strips, RGB(255, 0, 0));
         if (c.bar) {
             EXPECT_EQ(RGB(255, 0, 0), canvas.Pixel(190, 2));
             EXPECT_EQ(RGB(255, 0, 0), canvas.Pixel(190, 19));

@@ -2,9 +2,7 @@
 
 #include <exception>
 
-#include "zorvel/widgets/controls.h"
-
-#include "compat/platform.h"
+#include "zorvel/widgets/timer.h"
 
 namespace widgets {
 
@@ -65,19 +63,12 @@ LRESULT CALLBACK Form::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (!form) return DefWindowProcW(hwnd, msg, wp, lp);
     // No exception may unwind through the system's frames: it is reported
     // here and the program goes on.
-    try {
-        return form->HandleMessage(msg, wp, lp);
-    } catch (const std::exception& e) {
-        ReportException(hwnd, e.what());
-    } catch (...) {
-        ReportException(hwnd, "Unknown error");
-    }
-    return 0;
+    return Guarded(hwnd, [&] { return form->HandleMessage(msg, wp, lp); });
 }
 
 LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = 0;
-    if (Reflect(msg, wp, lp, result)) return result;
+    if (Reflect(hwnd, msg, wp, lp, result)) return result;
     switch (msg) {
         case WM_SETFONT:
             return 0;
@@ -104,6 +95,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             if (LOWORD(wp) != WA_INACTIVE) OnActivated();
             break;
         case WM_CLOSE:
+            if (!CanClose()) return 0;
             OnClosing();
             if (QuitOnDestroy) {
                 DestroyWindow(hwnd);
@@ -114,7 +106,8 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             }
             return 0;
         case WM_COMMAND:
-            if (LOWORD(wp) == IDCANCEL && modal_) ModalResult = mrCancel;
+            // Escape in a modal window (a dialog frame handles its own buttons).
+            if (LOWORD(wp) == IDCANCEL && lp == 0 && modal_ && CanClose()) ModalResult = mrCancel;
             return 0;
         case WM_LBUTTONDOWN:
             OnLeftMouseDown();
@@ -143,30 +136,6 @@ void Form::RemoveTimer(Timer* timer) {
         }
 }
 
-Timer::Timer(Form& owner, UINT intervalMs) : owner_(owner), interval_(intervalMs) {
-    static UINT_PTR next = 1;
-    id_ = next++;
-    owner_.AddTimer(this);
-}
-
-Timer::~Timer() {
-    SetEnabled(false);
-    owner_.RemoveTimer(this);
-}
-
-void Timer::SetEnabled(bool enabled) {
-    if (enabled == enabled_) return;
-    enabled_ = enabled;
-    if (enabled)
-        SetTimer(owner_.hwnd, id_, interval_, nullptr);
-    else if (owner_.hwnd)
-        KillTimer(owner_.hwnd, id_);
-}
-
-void Timer::Fire() {
-    if (enabled_ && OnTimer) OnTimer();
-}
-
 int Form::ShowModal() {
     HWND owner = GetWindow(hwnd, GW_OWNER);
     bool ownerWasEnabled = owner && IsWindowEnabled(owner);
@@ -192,12 +161,6 @@ int Form::ShowModal() {
 }
 
 void Form::ShowInactive(bool visible) const { ShowWindow(hwnd, visible ? SW_SHOWNA : SW_HIDE); }
-
-void DragByClientArea(HWND form) {
-    // What a press on the caption does: the system moves the window with the mouse.
-    ReleaseCapture();
-    SendMessageW(form, WM_SYSCOMMAND, kDragCommand, 0);
-}
 
 void Form::CenterOnScreen() const {
     RECT r{};
@@ -226,10 +189,6 @@ void Form::SetClientSize(int width, int height) const {
                        static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
     SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void ReportException(HWND owner, const char* what) {
-    compat::ShowBox(owner, compat::Box::Error, what && *what ? what : "Unknown error");
 }
 
 bool HandleOneMessage(MSG& msg) {

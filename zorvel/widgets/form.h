@@ -60,6 +60,8 @@ protected:
     virtual void OnShowing() {}       // before the window becomes visible
     virtual void OnActivated() {}     // the window became the active one
     virtual void OnClosing() {}       // the operator asked to close; default hides (modal: Cancel)
+    // Asked before the close box, Alt+F4 or Escape close the window; false keeps it open.
+    virtual bool CanClose() { return true; }
     virtual void OnLeftMouseDown() {} // on the free client area
     virtual void OnKey(WORD /*key*/) {}
 
@@ -76,14 +78,6 @@ private:
     Brush background_;
     bool modal_ = false;
 };
-
-// SC_MOVE combined with the caption hit-test code.
-constexpr WPARAM kDragCommand = 0xF012;
-// Starts moving a window as if its caption had been pressed.
-void DragByClientArea(HWND form);
-
-// Shows what an exception said, in an error box owned by `owner`.
-void ReportException(HWND owner, const char* what);
 
 // Takes one message off the queue and dispatches it (keyboard navigation
 // included). Returns false on WM_QUIT, which it leaves for the caller.

@@ -28,21 +28,18 @@ const ListThemes& Themes(HWND list) {
     return themes;
 }
 
-bool MouseOver(HWND control) {
-    POINT p;
-    RECT r;
-    return GetCursorPos(&p) && GetWindowRect(control, &r) && PtInRect(&r, p);
-}
-
 }  // namespace
 
 COLORREF LowerBarColour(COLORREF c) {
     return RGB(GetRValue(c) * 7 / 8, GetGValue(c) * 7 / 8, GetBValue(c) * 7 / 8);
 }
 
-void DrawListItem(HWND list, HDC dc, int index, RECT rect, UINT state, const StripList* images,
-                  COLORREF highlight) {
-    const ListThemes& themes = Themes(list);
+void DrawListItem(HWND window, const ListItem& item, const StripList* images, COLORREF highlight) {
+    const ListThemes& themes = Themes(window);
+    HDC dc = item.Dc;
+    RECT rect = item.Rect;
+    const UINT state = item.State;
+    const int index = item.Index;
     const bool themed = themes.Combo && themes.Menu;
     const COLORREF listColour = GetSysColor(COLOR_WINDOW);
     Brush listBrush(listColour);
@@ -55,9 +52,9 @@ void DrawListItem(HWND list, HDC dc, int index, RECT rect, UINT state, const Str
         if (state & ODS_DISABLED) {
             frame = kFrameDisabled, styleState = CBRO_DISABLED;
             textColour = GetSysColor(COLOR_GRAYTEXT);
-        } else if (SendMessageW(list, CB_GETDROPPEDSTATE, 0, 0)) {
+        } else if (item.DroppedDown) {
             frame = kFramePressed, styleState = CBRO_PRESSED;
-        } else if (MouseOver(list)) {
+        } else if (item.Hot) {
             frame = kFrameHighlighted, styleState = CBRO_HOT;
         }
         if (themed)
@@ -91,15 +88,13 @@ void DrawListItem(HWND list, HDC dc, int index, RECT rect, UINT state, const Str
     }
 
     if (index < 0) return;
-    wchar_t text[511] = {};
-    LRESULT length = SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == CB_ERR || length > 510) return;
-    SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+    // At most 510 characters, as the system's own list texts.
+    const std::wstring text = item.Text.substr(0, 510);
     const DWORD format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
     if (themed)
-        DrawThemeText(themes.Combo, dc, CP_READONLY, styleState, text, -1, format, 0, &rect);
+        DrawThemeText(themes.Combo, dc, CP_READONLY, styleState, text.c_str(), -1, format, 0, &rect);
     else
-        DrawTextW(dc, text, -1, &rect, format);
+        DrawTextW(dc, text.c_str(), -1, &rect, format);
 }
 
 }  // namespace widgets

@@ -1,10 +1,18 @@
 #include "zorvel/widgets/window.h"
 
+#include "compat/platform.h"
+
 namespace widgets {
 
 namespace {
 // The property under which a child window points at its control object.
 const wchar_t kControlProp[] = L"ZorvelControl";
+
+int FreeId(HWND parent) {
+    int id = kFirstAutomaticId;
+    while (GetDlgItem(parent, id)) ++id;
+    return id;
+}
 }  // namespace
 
 Control* ControlOf(HWND child) {
@@ -33,6 +41,7 @@ Control::~Control() {
 
 void Control::CreateChild(const wchar_t* windowClass, const std::wstring& text, DWORD style, DWORD exStyle,
                           HWND parent, int x, int y, int width, int height, int id) {
+    if (id == 0) id = FreeId(parent);
     hwnd = CreateWindowExW(exStyle, windowClass, text.c_str(), style | WS_CHILD, x, y, width, height, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (hwnd) {
@@ -46,9 +55,10 @@ void Control::AttachExtra(HWND other) {
     if (other) SetPropW(other, kControlProp, this);
 }
 
-bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+bool Reflect(HWND parent, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
         case WM_COMMAND:
+            // Menu commands and accelerators carry no control handle.
             if (Control* c = ControlOf(reinterpret_cast<HWND>(lp))) {
                 result = 0;
                 return c->OnCommand(HIWORD(wp), LOWORD(wp));
@@ -61,17 +71,62 @@ bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         }
         case WM_DRAWITEM: {
             auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
-            if (item->CtlType == ODT_MENU) return false;
+            if (item->CtlType == ODT_MENU) {
+                auto* painter = reinterpret_cast<MenuPainter*>(item->itemData);
+                if (!painter) return false;
+                painter->DrawMenuItem(item);
+                result = TRUE;
+                return true;
+            }
             if (Control* c = ControlOf(item->hwndItem)) {
                 result = TRUE;
                 return c->OnDrawItem(item);
             }
             return false;
         }
+        case WM_MEASUREITEM: {
+            auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+            if (item->CtlType == ODT_MENU) {
+                auto* painter = reinterpret_cast<MenuPainter*>(item->itemData);
+                if (!painter) return false;
+                painter->MeasureMenuItem(item);
+                result = TRUE;
+                return true;
+            }
+            // Only the id identifies the control here.
+            if (Control* c = ControlOf(GetDlgItem(parent, static_cast<int>(item->CtlID)))) {
+                result = TRUE;
+                return c->OnMeasureItem(item);
+            }
+            return false;
+        }
+        case WM_HSCROLL:
+        case WM_VSCROLL:
+            // lp is 0 for the window's own scroll bars.
+            if (Control* c = ControlOf(reinterpret_cast<HWND>(lp))) {
+                result = 0;
+                return c->OnScroll(LOWORD(wp));
+            }
+            return false;
+        case WM_CONTEXTMENU:
+            // Controls that do not show a menu of their own pass the request up.
+            if (Control* c = ControlOf(reinterpret_cast<HWND>(wp)); c && c->OnContextMenu) {
+                POINT p{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+                if (p.x == -1 && p.y == -1) {
+                    RECT r{};
+                    GetWindowRect(c->hwnd, &r);
+                    p = POINT{r.left, r.bottom};
+                }
+                c->OnContextMenu(p);
+                result = 0;
+                return true;
+            }
+            return false;
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
         case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORSCROLLBAR:
             if (Control* c = ControlOf(reinterpret_cast<HWND>(lp))) {
                 if (HBRUSH brush = c->OnCtlColor(reinterpret_cast<HDC>(wp))) {
                     result = reinterpret_cast<LRESULT>(brush);
@@ -84,76 +139,38 @@ bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     }
 }
 
-Font::Font(const wchar_t* face, int pixelHeight, bool bold, bool underline, int width) {
-    LOGFONTW lf{};
-    lf.lfHeight = -pixelHeight;
-    lf.lfWidth = width;
-    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-    lf.lfUnderline = underline ? TRUE : FALSE;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lf.lfQuality = CLEARTYPE_QUALITY;
-    lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
-    handle_ = CreateFontIndirectW(&lf);
-}
-
-Font& Font::operator=(Font&& other) noexcept {
-    if (this != &other) {
-        if (handle_) DeleteObject(handle_);
-        handle_ = other.handle_;
-        other.handle_ = nullptr;
+bool ContainerMessage(HWND container, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    if (Reflect(container, msg, wp, lp, result)) return true;
+    // WM_MEASUREITEM stays: it names its control by an id, which is unique
+    // among siblings only.
+    switch (msg) {
+        case WM_COMMAND:
+        case WM_NOTIFY:
+        case WM_DRAWITEM:
+        case WM_HSCROLL:
+        case WM_VSCROLL:
+        case WM_CONTEXTMENU:
+            result = SendMessageW(GetParent(container), msg, wp, lp);
+            return true;
+        default:
+            return false;
     }
-    return *this;
 }
 
-Font::~Font() {
-    if (handle_) DeleteObject(handle_);
+void ReportException(HWND owner, const char* what) {
+    compat::ShowBox(owner, compat::Box::Error, what && *what ? what : "Unknown error");
 }
 
-Brush& Brush::operator=(Brush&& other) noexcept {
-    if (this != &other) {
-        if (handle_) DeleteObject(handle_);
-        handle_ = other.handle_;
-        colour_ = other.colour_;
-        other.handle_ = nullptr;
-    }
-    return *this;
-}
-
-Canvas::Canvas(int width, int height) { Resize(width, height); }
-
-Canvas::~Canvas() { Release(); }
-
-void Canvas::Release() {
-    if (dc_) {
-        SelectObject(dc_, old_);
-        DeleteDC(dc_);
-    }
-    if (bitmap_) DeleteObject(bitmap_);
-    dc_ = nullptr;
-    bitmap_ = nullptr;
-}
-
-void Canvas::Resize(int width, int height) {
-    Release();
-    width_ = width > 0 ? width : 1;
-    height_ = height > 0 ? height : 1;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = -height_;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    old_ = SelectObject(dc_, bitmap_);
-}
-
-void Canvas::Fill(COLORREF colour) const {
-    RECT r{0, 0, width_, height_};
-    Brush brush(colour);
-    FillRect(dc_, &r, brush);
+void RegisterControlClass(const wchar_t* name, WNDPROC proc, HCURSOR cursor) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExW(GetModuleHandleW(nullptr), name, &wc)) return;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = name;
+    RegisterClassExW(&wc);
 }
 
 }  // namespace widgets

@@ -1,11 +1,15 @@
 // The thin window layer: a non-owning handle with one-line forwarders, the
 // base of the control objects (which receive the notifications their parent
-// reflects to them), and small owners of GDI objects.
+// reflects to them), and the guard every window procedure runs its work in.
 #pragma once
 
 #include <windows.h>
 
+#include <exception>
+#include <functional>
 #include <string>
+
+#include "zorvel/widgets/gdi.h"
 
 namespace widgets {
 
@@ -33,16 +37,24 @@ public:
         GetClientRect(hwnd, &r);
         return r;
     }
+    int Id() const { return GetDlgCtrlID(hwnd); }
     void SetFont(HFONT font) const { SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
+    HFONT GetFont() const { return reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)); }
+    void Focus() const { SetFocus(hwnd); }
+    bool Focused() const { return GetFocus() == hwnd; }
     void Invalidate() const { InvalidateRect(hwnd, nullptr, TRUE); }
     void Repaint() const { RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW); }
     LRESULT Send(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return SendMessageW(hwnd, msg, wp, lp); }
 };
 
+// Ids below this are left to fixed ids (IDOK, IDCANCEL, the ones a window
+// names itself); every other control gets the first free id from here.
+constexpr int kFirstAutomaticId = 100;
+
 // A child control created in code. The parent's window procedure hands the
-// notifications about this control (WM_COMMAND, WM_NOTIFY, owner drawing,
-// colours) back to the object through Reflect(), so each control keeps its
-// own handling. The object must outlive nothing: its destructor detaches it.
+// notifications about this control (WM_COMMAND, WM_NOTIFY, owner drawing and
+// measuring, scrolling, colours) back to the object through Reflect(), so each
+// control keeps its own handling. The destructor detaches the object.
 class Control : public Window {
 public:
     Control() = default;
@@ -53,10 +65,17 @@ public:
     virtual bool OnCommand(WORD /*code*/, WORD /*id*/) { return false; }
     virtual bool OnNotify(NMHDR* /*header*/, LRESULT& /*result*/) { return false; }
     virtual bool OnDrawItem(DRAWITEMSTRUCT* /*item*/) { return false; }
+    virtual bool OnMeasureItem(MEASUREITEMSTRUCT* /*item*/) { return false; }
+    // WM_HSCROLL / WM_VSCROLL sent by this control (a track bar).
+    virtual bool OnScroll(WORD /*code*/) { return false; }
     virtual HBRUSH OnCtlColor(HDC /*dc*/) { return nullptr; }
 
+    // The operator asked for a context menu on this control (screen point).
+    std::function<void(POINT screen)> OnContextMenu;
+
 protected:
-    // Creates the child window and attaches this object to it.
+    // Creates the child window and attaches this object to it. An id of 0
+    // takes the first id from kFirstAutomaticId that no sibling uses.
     void CreateChild(const wchar_t* windowClass, const std::wstring& text, DWORD style, DWORD exStyle,
                      HWND parent, int x, int y, int width, int height, int id = 0);
     // Routes reflected notifications of another window (a tooltip) here too.
@@ -66,83 +85,52 @@ private:
     HWND extra_ = nullptr;
 };
 
+// What an owner-drawn menu item is measured and drawn by. Owner-drawn items
+// the layer creates carry their MenuPainter as item data; system-menu items
+// (item data 0) stay with the window that owns the menu.
+class MenuPainter {
+public:
+    virtual ~MenuPainter() = default;
+    virtual void MeasureMenuItem(MEASUREITEMSTRUCT* item) = 0;
+    virtual void DrawMenuItem(DRAWITEMSTRUCT* item) = 0;
+};
+
 // The control object attached to a child window, if any.
 Control* ControlOf(HWND child);
 
 // Called by every window procedure that parents controls; true when the
-// message was a notification that a control object took.
-bool Reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+// message was a notification that a control object (or menu painter) took.
+bool Reflect(HWND parent, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
-// Owners of GDI objects.
-class Font {
-public:
-    Font() = default;
-    // Height is the character height in pixels (the em height, not the cell).
-    Font(const wchar_t* face, int pixelHeight, bool bold = false, bool underline = false, int width = 0);
-    Font(Font&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
-    Font& operator=(Font&& other) noexcept;
-    ~Font();
-    operator HFONT() const { return handle_; }
+// The procedure part of windows that parent controls inside a form (panels,
+// group boxes): reflect, and hand on what no control took to the parent, as
+// if the container were not there.
+bool ContainerMessage(HWND container, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
-private:
-    HFONT handle_ = nullptr;
-};
+// Shows what an exception said, in an error box owned by `owner`.
+void ReportException(HWND owner, const char* what);
 
-class Brush {
-public:
-    Brush() = default;
-    explicit Brush(COLORREF colour) : handle_(CreateSolidBrush(colour)), colour_(colour) {}
-    Brush(Brush&& other) noexcept : handle_(other.handle_), colour_(other.colour_) { other.handle_ = nullptr; }
-    Brush& operator=(Brush&& other) noexcept;
-    ~Brush() {
-        if (handle_) DeleteObject(handle_);
+// Runs a window procedure's work so that no exception unwinds through the
+// system's frames: it is reported and the message answered with 0.
+template <class Work>
+LRESULT Guarded(HWND hwnd, Work&& work) {
+    try {
+        return work();
+    } catch (const std::exception& e) {
+        ReportException(hwnd, e.what());
+    } catch (...) {
+        ReportException(hwnd, "Unknown error");
     }
-    operator HBRUSH() const { return handle_; }
-    COLORREF Colour() const { return colour_; }
+    return 0;
+}
 
-private:
-    HBRUSH handle_ = nullptr;
-    COLORREF colour_ = 0;
-};
+// The hand cursor of everything that is clicked (links, tool and speed buttons).
+inline void SetHandCursor() { SetCursor(LoadCursorW(nullptr, IDC_HAND)); }
 
-// Selects an object into a DC for one scope.
-class Selected {
-public:
-    Selected(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
-    ~Selected() { SelectObject(dc_, old_); }
-    Selected(const Selected&) = delete;
-    Selected& operator=(const Selected&) = delete;
+// Registers a window class of the layer once per process.
+void RegisterControlClass(const wchar_t* name, WNDPROC proc, HCURSOR cursor = nullptr);
 
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
-
-// A 32-bit off-screen bitmap with its own memory DC: the drawing surface of
-// images, and what tests render into.
-class Canvas {
-public:
-    Canvas() = default;
-    Canvas(int width, int height);
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-    ~Canvas();
-    void Resize(int width, int height);
-    HDC Dc() const { return dc_; }
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-    void Fill(COLORREF colour) const;
-    COLORREF Pixel(int x, int y) const { return GetPixel(dc_, x, y); }
-
-private:
-    void Release();
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-    int width_ = 0, height_ = 0;
-};
-
-// The colour the system uses for a COLOR_* index.
-inline COLORREF SystemColour(int index) { return GetSysColor(index); }
+// The button face colour for CLR_INVALID, the colour itself otherwise.
+inline COLORREF OrFace(COLORREF colour) { return colour == CLR_INVALID ? GetSysColor(COLOR_BTNFACE) : colour; }
 
 }  // namespace widgets

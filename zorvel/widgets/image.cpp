@@ -1,0 +1,45 @@
+#include "zorvel/widgets/image.h"
+
+namespace widgets {
+
+void Image::Create(HWND parent, int x, int y, int width, int height, COLORREF back) {
+    RegisterControlClass(L"ZorvelImage", &Image::Proc);
+    back_ = OrFace(back);
+    canvas_.Resize(width, height);
+    canvas_.Fill(back_);
+    CreateChild(L"ZorvelImage", L"", WS_VISIBLE, 0, parent, x, y, width, height);
+}
+
+LRESULT CALLBACK Image::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = static_cast<Image*>(ControlOf(hwnd));
+    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+    return Guarded(hwnd, [&] { return self->Handle(msg, wp, lp); });
+}
+
+LRESULT Image::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+    Image* self = this;
+    switch (msg) {
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            BitBlt(dc, 0, 0, self->canvas_.Width(), self->canvas_.Height(), self->canvas_.Dc(), 0, 0, SRCCOPY);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_PRINTCLIENT:
+            BitBlt(reinterpret_cast<HDC>(wp), 0, 0, self->canvas_.Width(), self->canvas_.Height(),
+                   self->canvas_.Dc(), 0, 0, SRCCOPY);
+            return 0;
+        case WM_LBUTTONDOWN:
+            if (self->OnLeftMouseDown) self->OnLeftMouseDown();
+            return 0;
+        case WM_LBUTTONUP:
+            if (self->OnClick) self->OnClick();
+            return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace widgets

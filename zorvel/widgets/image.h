@@ -1,0 +1,34 @@
+// A picture box with a canvas of its own size that the form draws on.
+#pragma once
+
+#include <functional>
+
+#include "zorvel/widgets/window.h"
+
+namespace widgets {
+
+class Image : public Control {
+public:
+    void Create(HWND parent, int x, int y, int width, int height, COLORREF back = CLR_INVALID);
+    const Canvas& Surface() const { return canvas_; }
+    // A new, cleared canvas for a new size of the window.
+    void ResizeCanvas(int width, int height) {
+        canvas_.Resize(width, height);
+        canvas_.Fill(back_);
+    }
+    void Clear() const { canvas_.Fill(back_); }
+    COLORREF Back() const { return back_; }
+    // Repaints the window from the canvas.
+    void Refresh() const { InvalidateRect(hwnd, nullptr, FALSE); }
+
+    std::function<void()> OnLeftMouseDown;
+    std::function<void()> OnClick;  // an image with a click is no passive one
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+    Canvas canvas_;
+    COLORREF back_ = 0;
+};
+
+}  // namespace widgets

@@ -1,0 +1,24 @@
+#include "zorvel/widgets/trackbar.h"
+
+namespace widgets {
+
+void TrackBar::Create(HWND parent, int x, int y, int width, int height, const Options& options) {
+    DWORD style = WS_VISIBLE | WS_TABSTOP | TBS_HORZ | TBS_BOTH;
+    if (!options.Ticks) style |= TBS_NOTICKS;
+    if (options.ThumbLength > 0) style |= TBS_FIXEDLENGTH;
+    if (options.PositionTip) style |= TBS_TOOLTIPS;
+    CreateChild(TRACKBAR_CLASSW, L"", style, 0, parent, x, y, width, height);
+    Send(TBM_SETRANGEMIN, FALSE, options.Min);
+    Send(TBM_SETRANGEMAX, TRUE, options.Max);
+    Send(TBM_SETLINESIZE, 0, 1);
+    if (options.ThumbLength > 0) Send(TBM_SETTHUMBLENGTH, static_cast<WPARAM>(options.ThumbLength));
+    if (options.PositionTip) Send(TBM_SETTIPSIDE, TBTS_TOP);
+}
+
+bool TrackBar::OnScroll(WORD code) {
+    // TB_ENDTRACK closes every move and changes nothing itself.
+    if (code != TB_ENDTRACK && OnChange) OnChange();
+    return true;
+}
+
+}  // namespace widgets
