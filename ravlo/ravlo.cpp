@@ -723,11 +723,16 @@ cRavlo::cRavlo(const char* iniFile)
     if (ObjectsC < sizeof pObjects / sizeof pObjects[0]) pObjects[ObjectsC++] = this;
     std::snprintf(IniFile, sizeof IniFile, "%s", iniFile ? iniFile : "");
     SetDirPath();
-    FilePath ini(IniFile, sizeof IniFile);
-    GetPrivateProfileStringA("TCP", "IPv4", "192.168.1.1", IPv4, sizeof IPv4, ini.path);
-    char port[256];
-    GetPrivateProfileStringA("TCP", "Port", "80", port, sizeof port, ini.path);
-    Port = static_cast<std::uint16_t>(board::ParseDecimal(port));
+    if (IniFile[0]) {
+        FilePath ini(IniFile, sizeof IniFile);
+        GetPrivateProfileStringA("TCP", "IPv4", "192.168.1.1", IPv4, sizeof IPv4, ini.path);
+        char port[256];
+        GetPrivateProfileStringA("TCP", "Port", "80", port, sizeof port, ini.path);
+        Port = static_cast<std::uint16_t>(board::ParseDecimal(port));
+    } else {  // an object of a tool's own, set up by its owner: no settings file
+        std::snprintf(IPv4, sizeof IPv4, "192.168.1.1");
+        Port = 80;
+    }
     RecvBuf[0] = '\0';
 #ifdef _WIN32
     InitializeCriticalSection(&csLog);
@@ -744,13 +749,15 @@ cRavlo::~cRavlo() {
         break;
     }
     Close();
-    FilePath ini(IniFile, sizeof IniFile);
-    char address[sizeof IPv4];
-    std::snprintf(address, sizeof address, "%.*s", static_cast<int>(strnlen(IPv4, sizeof IPv4)), IPv4);
-    char port[8];
-    std::snprintf(port, sizeof port, "%u", static_cast<unsigned>(Port));
-    WritePrivateProfileStringA("TCP", "IPv4", address, ini.path);
-    WritePrivateProfileStringA("TCP", "Port", port, ini.path);
+    if (IniFile[0]) {  // an object without a settings file keeps its settings in memory only
+        FilePath ini(IniFile, sizeof IniFile);
+        char address[sizeof IPv4];
+        std::snprintf(address, sizeof address, "%.*s", static_cast<int>(strnlen(IPv4, sizeof IPv4)), IPv4);
+        char port[8];
+        std::snprintf(port, sizeof port, "%u", static_cast<unsigned>(Port));
+        WritePrivateProfileStringA("TCP", "IPv4", address, ini.path);
+        WritePrivateProfileStringA("TCP", "Port", port, ini.path);
+    }
 #ifdef _WIN32
     DeleteCriticalSection(&csLog);
 #else

@@ -51,6 +51,8 @@ typedef void (*RavloRecvCallback)(char* data, int count);
 
 class RAVLO_API cRavlo {
 public:
+    // An empty iniFile: no settings file is read or written (192.168.1.1:80
+    // until the owner sets IPv4 and Port).
     explicit cRavlo(const char* iniFile);
     ~cRavlo();
     cRavlo(const cRavlo&) = delete;

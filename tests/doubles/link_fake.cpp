@@ -131,6 +131,31 @@ bool WaitReplyUntil(const std::function<bool(const std::string&)>& complete, uns
     return false;
 }
 
+// The client's waits wake at the arrival: here, at the first virtual
+// millisecond at which the awaited bytes are in.
+bool WaitReplyOnArrival(const std::function<bool(const std::string&)>& complete, unsigned limitMs) {
+    for (unsigned counted = 0;; ++counted) {
+        if (complete(g_state.Reply)) return true;
+        if (counted >= limitMs) return false;
+        linkfake::Advance(1);
+    }
+}
+
+Acknowledge WaitAcknowledgeOnArrival(unsigned limitMs) {
+    Acknowledge answer = Acknowledge::NothingYet;
+    WaitReplyOnArrival(
+        [&](const std::string& text) {
+            answer = CheckAcknowledge(text);
+            return answer != Acknowledge::NothingYet;
+        },
+        limitMs);
+    return answer;
+}
+
+std::int8_t CurrentInterface() { return Interface; }
+void SetBusy(bool busy) { Busy = busy; }
+void SetTrafficTap(TrafficTap) {}
+
 void SetWaiter(Waiter*) {}
 
 }  // namespace board

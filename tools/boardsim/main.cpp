@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     boardsim::Faults faults;
     boardsim::Timing timing;
     std::string hours, brightness, clockFault = "none", garbage;
-    std::vector<std::string> rejected, omitted;
+    std::vector<std::string> rejected, omitted, ignored;
 
     app.add_option("--tcp", tcpPort, "serve on this TCP port (0: a free one, printed)")->check(CLI::Range(0, 65535));
     app.add_option("--bind", bindAddress, "IPv4 address to listen on")->capture_default_str();
@@ -80,6 +80,8 @@ int main(int argc, char** argv) {
     faultGroup->add_option("--delay-ms", timing.DelayMs, "wait before every answer");
     faultGroup->add_option("--reject", rejected, "answer \"error\\r\" to this command (repeatable)")
         ->check(CLI::IsMember({"date", "time", "brightness", "timeEx", "mode", "interval", "status"}));
+    faultGroup->add_option("--ignore", ignored, "answer \"Ok\\r\" to this write but keep the old value (repeatable)")
+        ->check(CLI::IsMember({"date", "time", "brightness", "timeEx", "mode", "interval"}));
     faultGroup->add_option("--chunk-bytes", timing.ChunkBytes, "cut answers into pieces of this many bytes");
     faultGroup->add_option("--chunk-pause-ms", timing.ChunkPauseMs, "pause between two pieces");
     faultGroup->add_option("--garbage", garbage, "bytes sent before every answer (\\r \\n \\t \\\\ \\xHH decoded)");
@@ -108,6 +110,7 @@ int main(int argc, char** argv) {
                    : clockFault == "both" ? boardsim::ClockFault::Both
                                           : boardsim::ClockFault::None;
     faults.Rejected.insert(rejected.begin(), rejected.end());
+    faults.Ignored.insert(ignored.begin(), ignored.end());
     faults.Omitted.insert(omitted.begin(), omitted.end());
     faults.Garbage = boardsim::Unescape(garbage);
 

@@ -28,6 +28,7 @@ struct Faults {
     ClockFault Clock = ClockFault::None;
     bool Silent = false;                // never answers anything
     std::set<std::string> Rejected;     // command names answered "error\r": date, time, ..., status
+    std::set<std::string> Ignored;      // write commands answered "Ok\r" but not applied
     std::set<std::string> Omitted;      // status lines left out: soft, time, date, mode, ...
     std::string Garbage;                // sent before every answer
 };

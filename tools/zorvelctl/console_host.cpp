@@ -32,6 +32,23 @@ std::string FormatTime(const board::ClockTime& t) {
     return buffer;
 }
 
+// The inverse of board::ClockSeconds, as "YYYY-MM-DD HH:MM:SS".
+std::string FormatClock(long long seconds) {
+    long long days = (seconds >= 0 ? seconds : seconds - 86399) / 86400;
+    long long rest = seconds - days * 86400;
+    long long z = days + 730425;  // days since 0000-03-01
+    long long era = (z >= 0 ? z : z - 146096) / 146097;
+    long long doe = z - era * 146097;
+    long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    long long mp = (5 * doy + 2) / 153;
+    int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    int year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
+    board::ClockTime time{static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60)};
+    return FormatDate({day, month, year}) + " " + FormatTime(time);
+}
+
 std::array<int, 4> Hours(const board::BoardSettings& s) { return {s.HourM, s.HourA, s.HourE, s.HourN}; }
 std::array<int, 4> Brightness(const board::BoardSettings& s) { return {s.BrightM, s.BrightA, s.BrightE, s.BrightN}; }
 
@@ -87,7 +104,14 @@ board::ClockDate ConsoleHost::PickerDate() {
 
 board::ClockTime ConsoleHost::PickerTime() {
     sentTime_ = time_ ? *time_ : Now().Time;
+    sentTimeAt_ = std::chrono::steady_clock::now();
     return *sentTime_;
+}
+
+std::optional<long long> ConsoleHost::ExpectedBoardClock() const {
+    if (!sentDate_ || !sentTime_) return std::nullopt;
+    auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - sentTimeAt_);
+    return board::ClockSeconds(*sentDate_, *sentTime_) + elapsed.count();
 }
 
 void ConsoleHost::SelectModeItem(int index) {
@@ -111,7 +135,11 @@ int ConsoleHost::ShowMessage(const char* text, const char* caption, unsigned typ
     return (type & 0xF) == compat::kBoxYesNo ? compat::kAnswerYes : compat::kAnswerOk;
 }
 
-void ConsoleHost::WaitStatusReply() { board::WaitReplyUntil(board::StatusReplyComplete, kStatusWaitMs); }
+void ConsoleHost::WaitStatusReply() { board::WaitReplyOnArrival(board::StatusReplyComplete, kStatusWaitMs); }
+
+board::Acknowledge ConsoleHost::WaitWriteAcknowledge(unsigned limitMs) {
+    return board::WaitAcknowledgeOnArrival(limitMs);
+}
 
 void ConsoleHost::SettlePause() { std::this_thread::sleep_for(std::chrono::milliseconds(settleMs_)); }
 
@@ -154,9 +182,65 @@ std::string ConsoleHost::CompleteWriteValues(const board::StatusReadResult& stat
     return "the board's status reply does not give every value to write; nothing was written (give " + missing + ")";
 }
 
-std::string TextReport(Command command, const board::ExchangeResult& result, const ConsoleHost& host) {
+Verification Verify(Command command, const ConsoleHost& writer, const board::ExchangeResult& readBack,
+                    long long expectedClock, int toleranceSeconds) {
+    Verification v;
+    v.Done = true;
+    const board::StatusReadResult& board = readBack.Status;
+    if (readBack.End != board::ExchangeEnd::Succeeded) {
+        v.Failure = readBack.Message.empty() ? readBack.Outcome : readBack.Message;
+        return v;
+    }
+    auto compare = [&](const char* field, const std::string& written, const std::string& read) {
+        if (written != read) v.Differences.push_back({field, written, read});
+    };
+    if (command == Command::Write) {
+        const board::BoardSettings& s = writer.CurrentSettings();
+        compare("mode", std::to_string(s.Mode), std::to_string(board.Settings.Mode));
+        if (IntervalAllowed(s.Mode))
+            compare("interval", std::to_string(s.Interval), std::to_string(board.Settings.Interval));
+        compare("hours", Join(Hours(s)), Join(Hours(board.Settings)));
+        compare("brightness", Join(Brightness(s)), Join(Brightness(board.Settings)));
+    }
+    long long boardClock = board::ClockSeconds(board.Date, board.Time);
+    long long off = boardClock - expectedClock;
+    if (off > toleranceSeconds || off < -toleranceSeconds) {
+        v.Differences.push_back(
+            {"clock", FormatClock(expectedClock), FormatDate(board.Date) + " " + FormatTime(board.Time)});
+    }
+    return v;
+}
+
+nlohmann::ordered_json ReportObject(Command command, const board::ExchangeResult& result, const ConsoleHost& host,
+                                    const Verification* verification) {
+    nlohmann::ordered_json report;
+    report["outcome"] = result.Outcome;
+    report["message"] = result.Message;
+    if (command != Command::SyncClock) {
+        nlohmann::ordered_json fields = Fields(command, result, host);
+        for (const auto& [name, value] : fields.items()) report[name] = value;
+    } else {
+        if (result.HasDrift) report["drift_s"] = result.DriftSeconds;
+        if (result.DateSentAgain) report["date_sent_again"] = true;
+    }
+    std::string warning = Warning(host);
+    if (!warning.empty()) report["warning"] = warning;
+    if (verification && verification->Done) {
+        report["verified"] = verification->Ok();
+        if (!verification->Failure.empty()) report["verify_failure"] = verification->Failure;
+        nlohmann::ordered_json differences = nlohmann::ordered_json::array();
+        for (const Difference& d : verification->Differences)
+            differences.push_back({{"field", d.Field}, {"written", d.Written}, {"read", d.Read}});
+        if (!differences.empty()) report["differences"] = differences;
+    }
+    return report;
+}
+
+std::string TextReport(Command command, const board::ExchangeResult& result, const ConsoleHost& host,
+                       const Verification* verification) {
     std::string out;
-    nlohmann::ordered_json fields = Fields(command, result, host);
+    nlohmann::ordered_json fields = command == Command::SyncClock ? nlohmann::ordered_json::object()
+                                                                  : Fields(command, result, host);
     for (const auto& [name, value] : fields.items()) {
         std::string shown;
         if (value.is_string()) shown = value.get<std::string>();
@@ -164,26 +248,30 @@ std::string TextReport(Command command, const board::ExchangeResult& result, con
         else shown = value.dump();
         out += name + ": " + shown + "\n";
     }
+    if (command == Command::SyncClock && result.HasDrift)
+        out += "drift: " + std::string(result.DriftSeconds > 0 ? "+" : "") + std::to_string(result.DriftSeconds) +
+               " s\n";
+    if (result.DateSentAgain) out += "date sent again: the day changed between date and time\n";
     std::string warning = Warning(host);
     if (!warning.empty()) out += "warning: " + warning + "\n";
     out += result.Message + "\n";
+    if (verification && verification->Done) {
+        if (!verification->Failure.empty()) out += "verify: not read back: " + verification->Failure + "\n";
+        for (const Difference& d : verification->Differences)
+            out += "verify: " + d.Field + " written " + d.Written + ", read " + d.Read + "\n";
+        if (verification->Ok()) out += "verify: every value read back as written\n";
+    }
     return out;
 }
 
-std::string JsonReport(Command command, const board::ExchangeResult& result, const ConsoleHost& host) {
-    nlohmann::ordered_json report;
-    report["outcome"] = result.Outcome;
-    report["message"] = result.Message;
-    nlohmann::ordered_json fields = Fields(command, result, host);
-    for (const auto& [name, value] : fields.items()) report[name] = value;
-    std::string warning = Warning(host);
-    if (!warning.empty()) report["warning"] = warning;
-    return report.dump() + "\n";
+std::string JsonReport(Command command, const board::ExchangeResult& result, const ConsoleHost& host,
+                       const Verification* verification) {
+    return ReportObject(command, result, host, verification).dump() + "\n";
 }
 
-int ExitStatus(const board::ExchangeResult& result) {
+int ExitStatus(const board::ExchangeResult& result, const Verification* verification) {
     switch (result.End) {
-        case board::ExchangeEnd::Succeeded: return 0;
+        case board::ExchangeEnd::Succeeded: return verification && verification->Done && !verification->Ok() ? 1 : 0;
         case board::ExchangeEnd::Failed: return 1;
         case board::ExchangeEnd::NotOpened: return 3;
     }

@@ -5,10 +5,13 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "zorvel/board/sequences.h"
 
@@ -48,6 +51,7 @@ public:
     int ShowMessage(const char* text, const char* caption, unsigned type) override;
 
     void WaitStatusReply() override;
+    board::Acknowledge WaitWriteAcknowledge(unsigned limitMs) override;
     void SettlePause() override;
     std::string CompleteWriteValues(const board::StatusReadResult& status) override;
 
@@ -57,6 +61,10 @@ public:
     // The date and time the last write command was built from.
     const std::optional<board::ClockDate>& SentDate() const { return sentDate_; }
     const std::optional<board::ClockTime>& SentTime() const { return sentTime_; }
+    // Where the board's clock should stand now after the write's date and
+    // time (seconds as board::ClockSeconds counts them); nothing before the
+    // time was sent.
+    std::optional<long long> ExpectedBoardClock() const;
 
 private:
     board::BoardSettings settings_;
@@ -65,18 +73,41 @@ private:
     WriteValues values_;
     std::optional<board::ClockDate> date_, sentDate_;
     std::optional<board::ClockTime> time_, sentTime_;
+    std::chrono::steady_clock::time_point sentTimeAt_;
     std::vector<CollectedBox> boxes_;
 };
 
-enum class Command { Read, Write };
+enum class Command { Read, Write, SyncClock };
+
+// --verify: the board read back after a write, value by value.
+struct Difference {
+    std::string Field, Written, Read;
+};
+struct Verification {
+    bool Done = false;        // a read-back was made
+    std::string Failure;      // why the read-back gave no values ("" when it did)
+    std::vector<Difference> Differences;
+    bool Ok() const { return Done && Failure.empty() && Differences.empty(); }
+};
+
+// Compares what `writer` sent (for SyncClock only the clock) with the read-back.
+// The board's clock must be within toleranceSeconds of expectedClock.
+Verification Verify(Command command, const ConsoleHost& writer, const board::ExchangeResult& readBack,
+                    long long expectedClock, int toleranceSeconds);
 
 // The report: "name: value" lines (the clock warning, then the sequence's
-// message last) or one JSON object.
-std::string TextReport(Command command, const board::ExchangeResult& result, const ConsoleHost& host);
-std::string JsonReport(Command command, const board::ExchangeResult& result, const ConsoleHost& host);
+// message last) or one JSON object. SyncClock adds the drift found before the
+// write; a verification adds its differences.
+nlohmann::ordered_json ReportObject(Command command, const board::ExchangeResult& result, const ConsoleHost& host,
+                                    const Verification* verification = nullptr);
+std::string TextReport(Command command, const board::ExchangeResult& result, const ConsoleHost& host,
+                       const Verification* verification = nullptr);
+std::string JsonReport(Command command, const board::ExchangeResult& result, const ConsoleHost& host,
+                       const Verification* verification = nullptr);
 
-// Exit status: 0 success, 1 the board failed, refused or did not answer,
-// 3 the transport could not be opened (2, usage, is decided before a run).
-int ExitStatus(const board::ExchangeResult& result);
+// Exit status: 0 success, 1 the board failed, refused or did not answer, or a
+// verification found a difference, 3 the transport could not be opened (2,
+// usage, is decided before a run).
+int ExitStatus(const board::ExchangeResult& result, const Verification* verification = nullptr);
 
 }  // namespace zorvelctl

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -32,24 +33,22 @@ bool Busy = false;
 
 namespace {
 
-std::mutex replyLock;
-char replyBuf[ReplyCapacity];  // ReplyBuf: zero from replyLen to the end
-std::uint32_t replyLen = 0;    // ReplyLen
+ReplyBuffer programReply;  // ReplyBuf and ReplyLen
 
-void AppendReply(const char* data, int count) {
-    if (!data || count <= 0) return;
-    std::lock_guard<std::mutex> hold(replyLock);
-    // The last byte stays zero, so a search always ends inside the buffer;
-    // what does not fit is dropped.
-    const std::size_t room = ReplyCapacity - 1 - replyLen;
-    const std::size_t kept = std::min(static_cast<std::size_t>(count), room);
-    std::memcpy(replyBuf + replyLen, data, kept);
-    replyLen += static_cast<std::uint32_t>(kept);
-}
+thread_local BoardChannel* boundChannel = nullptr;
 
-Acknowledge CheckReply() {
-    std::lock_guard<std::mutex> hold(replyLock);
-    return CheckAcknowledge(std::string_view(replyBuf, replyLen));
+ReplyBuffer& CurrentReply() { return boundChannel ? boundChannel->Reply() : programReply; }
+
+std::mutex tapLock;
+std::shared_ptr<const TrafficTap> programTap;
+
+void Tap(Direction direction, const char* data, int count) {
+    std::shared_ptr<const TrafficTap> tap;
+    {
+        std::lock_guard<std::mutex> hold(tapLock);
+        tap = programTap;
+    }
+    if (tap && *tap && data && count > 0) (*tap)(direction, data, count);
 }
 
 class PlatformWaiter final : public Waiter {
@@ -92,6 +91,86 @@ void Round(Waiter& waiter, unsigned ms, bool alertable) {
 
 void SetWaiter(Waiter* waiter) { currentWaiter = waiter ? waiter : &platformWaiter; }
 
+void SetTrafficTap(TrafficTap tap) {
+    auto shared = tap ? std::make_shared<const TrafficTap>(std::move(tap)) : nullptr;
+    std::lock_guard<std::mutex> hold(tapLock);
+    programTap = std::move(shared);
+}
+
+// ---- ReplyBuffer ----------------------------------------------------------------
+
+void ReplyBuffer::Append(const char* data, int count) {
+    if (!data || count <= 0) return;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        // The last byte stays zero, so a search always ends inside the buffer;
+        // what does not fit is dropped.
+        const std::size_t room = ReplyCapacity - 1 - len_;
+        const std::size_t kept = std::min(static_cast<std::size_t>(count), room);
+        std::memcpy(buf_ + len_, data, kept);
+        len_ += static_cast<std::uint32_t>(kept);
+    }
+    arrived_.notify_all();
+}
+
+void ReplyBuffer::Clear() {
+    std::lock_guard<std::mutex> hold(lock_);
+    std::memset(buf_, 0, len_);
+    len_ = 0;
+}
+
+std::uint32_t ReplyBuffer::Length() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return len_;
+}
+
+std::string ReplyBuffer::Text() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return std::string(buf_, len_);
+}
+
+std::string ReplyBuffer::Copy() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return std::string(buf_, ReplyCapacity);
+}
+
+Acknowledge ReplyBuffer::Check() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return CheckAcknowledge(std::string_view(buf_, len_));
+}
+
+bool ReplyBuffer::WaitFor(const std::function<bool(const std::string&)>& done, unsigned limitMs) const {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    std::unique_lock<std::mutex> hold(lock_);
+    return arrived_.wait_until(hold, deadline, [&] { return done(std::string(buf_, len_)); });
+}
+
+// ---- BoardChannel -----------------------------------------------------------------
+
+BoardChannel::BoardChannel(std::int8_t interfaceIndex, TrafficTap tap)
+    : interface_(interfaceIndex), tap_(std::move(tap)) {}
+
+void BoardChannel::Send(char* data, int length) {
+    if (!data || length < 0) return;
+    if (tap_ && length > 0) tap_(Direction::Sent, data, length);
+    SendBytes(data, length);
+}
+
+void BoardChannel::Receive(const char* data, int count) {
+    if (!data || count <= 0) return;
+    if (tap_) tap_(Direction::Received, data, count);
+    reply_.Append(data, count);
+}
+
+ChannelBinding::ChannelBinding(BoardChannel& channel) : previous_(boundChannel) { boundChannel = &channel; }
+ChannelBinding::~ChannelBinding() { boundChannel = previous_; }
+
+std::int8_t CurrentInterface() { return boundChannel ? boundChannel->InterfaceIndex() : Interface; }
+
+void SetBusy(bool busy) {
+    if (!boundChannel) Busy = busy;
+}
+
 void WireTransports(void* hWnd) {
     COM.hWnd = hWnd;
     FTD.hWnd = hWnd;
@@ -123,6 +202,7 @@ bool FtdGetBitMode(unsigned char* mode) { return FTD.GetBitMode(mode); }
 bool FtdSetBitMode(unsigned char mask, unsigned char mode) { return FTD.SetBitMode(mask, mode); }
 
 bool InterfaceOpen(bool showMessages, bool startReader) {
+    if (boundChannel) return boundChannel->Open(showMessages, startReader);
     switch (Interface) {
         case 0: return COM.Open(showMessages, startReader);
         case 1: return FTD.Open(showMessages, startReader);
@@ -136,6 +216,7 @@ bool InterfaceOpen(bool showMessages, bool startReader) {
 }
 
 void InterfaceClose() {
+    if (boundChannel) return boundChannel->Close();
     switch (Interface) {
         case 0: COM.Close(); break;
         case 1: FTD.Close(); break;
@@ -154,6 +235,8 @@ void InterfaceClose() {
 
 void InterfaceSend(char* data, int length) {
     if (!data || length < 0) return;
+    if (boundChannel) return boundChannel->Send(data, length);
+    if (length > 0) Tap(Direction::Sent, data, length);
     switch (Interface) {
         case 0: COM.SendEx(data, length); break;
         case 1: FTD.SendEx(data, length); break;
@@ -166,7 +249,8 @@ void InterfaceSend(char* data, int length) {
 
 void ReceiveData(char* data, int count) {
     if (GSM.ModemOn) GSM.Recv(data, count);
-    AppendReply(data, count);
+    Tap(Direction::Received, data, count);
+    programReply.Append(data, count);
     switch (Interface) {
         case 0: COM.RecvC = 0; break;
         case 1: FTD.RecvC = 0; break;
@@ -183,26 +267,10 @@ void ReceiveUSB(char* data, int count) {
         ReceiveData(data, count);
 }
 
-void ClearReply() {
-    std::lock_guard<std::mutex> hold(replyLock);
-    std::memset(replyBuf, 0, replyLen);
-    replyLen = 0;
-}
-
-std::uint32_t ReplyLength() {
-    std::lock_guard<std::mutex> hold(replyLock);
-    return replyLen;
-}
-
-std::string ReplyText() {
-    std::lock_guard<std::mutex> hold(replyLock);
-    return std::string(replyBuf, replyLen);
-}
-
-std::string ReplyBufferCopy() {
-    std::lock_guard<std::mutex> hold(replyLock);
-    return std::string(replyBuf, ReplyCapacity);
-}
+void ClearReply() { CurrentReply().Clear(); }
+std::uint32_t ReplyLength() { return CurrentReply().Length(); }
+std::string ReplyText() { return CurrentReply().Text(); }
+std::string ReplyBufferCopy() { return CurrentReply().Copy(); }
 
 void SendCommand(const std::string& text) {
     ClearReply();
@@ -219,7 +287,7 @@ Acknowledge WaitAcknowledge(unsigned limitMs) {
     Waiter& waiter = *currentWaiter.load();
     for (std::uint64_t counted = 0; counted < limitMs; counted += 50) {
         Round(waiter, 50, true);
-        Acknowledge seen = CheckReply();
+        Acknowledge seen = CurrentReply().Check();
         if (seen != Acknowledge::NothingYet) return seen;
     }
     return Acknowledge::NothingYet;
@@ -238,6 +306,25 @@ bool WaitReplyUntil(const std::function<bool(const std::string&)>& complete, uns
         if (counted >= limitMs) return false;
         Round(waiter, kPollMs, true);
     }
+}
+
+}  // namespace board
+
+namespace board {
+
+bool WaitReplyOnArrival(const std::function<bool(const std::string&)>& complete, unsigned limitMs) {
+    return CurrentReply().WaitFor(complete, limitMs);
+}
+
+Acknowledge WaitAcknowledgeOnArrival(unsigned limitMs) {
+    Acknowledge seen = Acknowledge::NothingYet;
+    CurrentReply().WaitFor(
+        [&](const std::string& text) {
+            seen = CheckAcknowledge(text);
+            return seen != Acknowledge::NothingYet;
+        },
+        limitMs);
+    return seen;
 }
 
 }  // namespace board

@@ -4,8 +4,10 @@
 // which the board answers while the window stays responsive.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 
 #include "zorvel/board/protocol.h"
@@ -74,6 +76,13 @@ void SettlePause();
 // through the waiter until complete(ReplyText()) is true or limitMs have
 // passed; returns whether it completed.
 bool WaitReplyUntil(const std::function<bool(const std::string&)>& complete, unsigned limitMs);
+// For the command-line client: the same, but the waiting thread sleeps on the
+// reply buffer and wakes as soon as bytes arrive, so it answers within a
+// fraction of a millisecond. No window messages are handled meanwhile.
+bool WaitReplyOnArrival(const std::function<bool(const std::string&)>& complete, unsigned limitMs);
+// WaitAcknowledge for the command-line client: ends at the first "Ok\r" or
+// "error\r", woken by the arrival; nothing yet after limitMs of real time.
+Acknowledge WaitAcknowledgeOnArrival(unsigned limitMs);
 
 // The waiting seam. Windows: SleepEx(ms, alertable), then every pending window
 // message is removed, translated and dispatched. Natively: a plain sleep, no
@@ -85,5 +94,82 @@ public:
     virtual void HandleMessages() = 0;
 };
 void SetWaiter(Waiter* waiter);  // nullptr restores the platform waiter
+
+// ---- Traffic --------------------------------------------------------------------
+
+enum class Direction { Sent, Received };
+// Sees every block the dispatch sends and every block a transport delivers,
+// on the thread that sends or delivers it.
+using TrafficTap = std::function<void(Direction direction, const char* data, int count)>;
+// The tap of the program's own transports; an empty one (the default) sees nothing.
+void SetTrafficTap(TrafficTap tap);
+
+// ---- A board's own connection ----------------------------------------------------
+
+// The reply buffer's rules (ReplyCapacity bytes, the rest zero, one lock) as
+// a class, so that every board of a fleet can have one. Waiters are woken by
+// every append.
+class ReplyBuffer {
+public:
+    void Append(const char* data, int count);
+    void Clear();
+    std::uint32_t Length() const;
+    std::string Text() const;
+    std::string Copy() const;  // all ReplyCapacity bytes
+    Acknowledge Check() const;
+    // Sleeps until done(the text) is true or limitMs have passed.
+    bool WaitFor(const std::function<bool(const std::string&)>& done, unsigned limitMs) const;
+
+private:
+    mutable std::mutex lock_;
+    mutable std::condition_variable arrived_;
+    char buf_[ReplyCapacity] = {};
+    std::uint32_t len_ = 0;
+};
+
+// The program has one object per transport and one reply buffer. A client
+// that talks to several boards at once gives each of its worker threads a
+// channel of its own instead: while a channel is bound to a thread (through a
+// ChannelBinding), the dispatch, the reply buffer, the waits and Busy on that
+// thread act on the channel, and the program's transports stay untouched.
+class BoardChannel {
+public:
+    BoardChannel(std::int8_t interfaceIndex, TrafficTap tap);
+    virtual ~BoardChannel() = default;
+    BoardChannel(const BoardChannel&) = delete;
+    BoardChannel& operator=(const BoardChannel&) = delete;
+
+    std::int8_t InterfaceIndex() const { return interface_; }
+    virtual bool Open(bool showMessages, bool startReader) = 0;
+    virtual void Close() = 0;
+    void Send(char* data, int length);
+    // What the channel's transport received; any thread.
+    void Receive(const char* data, int count);
+    ReplyBuffer& Reply() { return reply_; }
+
+protected:
+    virtual void SendBytes(char* data, int length) = 0;
+
+private:
+    std::int8_t interface_;
+    TrafficTap tap_;
+    ReplyBuffer reply_;
+};
+
+class ChannelBinding {
+public:
+    explicit ChannelBinding(BoardChannel& channel);
+    ~ChannelBinding();
+    ChannelBinding(const ChannelBinding&) = delete;
+    ChannelBinding& operator=(const ChannelBinding&) = delete;
+
+private:
+    BoardChannel* previous_;
+};
+
+// The interface the calling thread works with: its channel's, or Interface.
+std::int8_t CurrentInterface();
+// Busy := busy, unless the calling thread works on a channel of its own.
+void SetBusy(bool busy);
 
 }  // namespace board

@@ -11,6 +11,7 @@
 namespace board {
 
 void SequenceHost::WaitStatusReply() { WaitReply(); }
+Acknowledge SequenceHost::WaitWriteAcknowledge(unsigned limitMs) { return WaitAcknowledge(limitMs); }
 void SequenceHost::SettlePause() { board::SettlePause(); }
 std::string SequenceHost::CompleteWriteValues(const StatusReadResult&) { return {}; }
 
@@ -36,7 +37,7 @@ Ending Failure(std::string outcome, std::string message) {
 // Only the radio interface repeats a command that got no answer, and at most
 // RepeatsC times.
 bool MayRepeat(SequenceHost& host, std::int8_t& attempt) {
-    if (Interface != kRadioInterface || attempt >= host.RepeatsC()) return false;
+    if (CurrentInterface() != kRadioInterface || attempt >= host.RepeatsC()) return false;
     ++attempt;
     return true;
 }
@@ -50,7 +51,7 @@ const char* IdleCaption(ExchangeButton button) {
 }
 
 void BeginExchange(SequenceHost& host, ExchangeButton button) {
-    Busy = true;
+    SetBusy(true);
     for (ExchangeControl control : {ExchangeControl::ComboBoxMode, ExchangeControl::EditInterval,
                                     ExchangeControl::SpeedButtonGet, ExchangeControl::SpeedButtonSet,
                                     ExchangeControl::tbSett, ExchangeControl::tbTime})
@@ -68,7 +69,7 @@ void EndExchange(SequenceHost& host, ExchangeButton button) {
                                     ExchangeControl::tbSett, ExchangeControl::tbTime})
         host.SetControlEnabled(control, true);
     host.SetButtonCaption(button, IdleCaption(button));
-    Busy = false;
+    SetBusy(false);
 }
 
 // Gives the window back and closes the transport even when the host throws
@@ -144,8 +145,17 @@ bool ClockDiffers(const ClockDate& date, const ClockTime& time, const LocalDateT
            std::abs(time.Seconds - now.Time.Seconds) > 15;
 }
 
+void NoteDrift(const ClockDate& date, const ClockTime& time, const LocalDateTime& now, ExchangeResult& result) {
+    result.HasDrift = true;
+    result.DriftSeconds = ClockSeconds(date, time) - ClockSeconds(now.Date, now.Time);
+}
+
 void CompareClock(SequenceHost& host, ExchangeResult& result) {
-    if (!ClockDiffers(host.PickerDate(), host.PickerTime(), host.Now())) return;
+    ClockDate date = host.PickerDate();
+    ClockTime time = host.PickerTime();
+    LocalDateTime now = host.Now();
+    NoteDrift(date, time, now, result);
+    if (!ClockDiffers(date, time, now)) return;
     host.SetRefresh(false);
     result.ClockDiffers = true;
     host.ShowMessage(text::kClockDiffers, text::kWarning, kWarningBox);
@@ -224,7 +234,7 @@ bool RunWriteStep(SequenceHost& host, const WriteStep& step, const std::function
     std::int8_t attempt = 0;
     for (;;) {
         SendCommand(command());
-        switch (WaitAcknowledge(step.LimitMs)) {
+        switch (host.WaitWriteAcknowledge(step.LimitMs)) {
             case Acknowledge::Acknowledged:
                 return true;
             case Acknowledge::Rejected:
@@ -277,7 +287,56 @@ Ending WriteBody(SequenceHost& host, ExchangeResult& result) {
     return {ExchangeEnd::Succeeded, "Written", text::kWritten};
 }
 
+// --- The clock body ----------------------------------------------------------------
+
+Ending ClockBody(SequenceHost& host, ExchangeResult& result) {
+    if (!RequestStatus(host, result.StatusReply)) return Failure("NoAnswer", text::kNoAnswer);
+    LocalDateTime received = host.Now();
+    result.Status = ParseStatusReply(result.StatusReply);
+    if (result.Status.HasDate && result.Status.HasTime)
+        NoteDrift(result.Status.Date, result.Status.Time, received, result);
+    StatusOutcome firmware = CheckFirmware(result.StatusReply);
+    if (firmware != StatusOutcome::Read) return Failure(OutcomeName(firmware), OutcomeMessage(firmware).Message);
+
+    Ending ending{ExchangeEnd::Failed, {}, {}};
+    ClockDate sentDate = host.Now().Date;
+    auto dateCommand = [&] { return BuildWriteDate(sentDate.Day, sentDate.Month, sentDate.Year); };
+    if (!RunWriteStep(host, kDateStep, dateCommand, ending)) return ending;
+
+    // The time and the day it belongs to are taken from one reading of the clock.
+    LocalDateTime timeSource{};
+    auto timeCommand = [&] {
+        timeSource = host.Now();
+        return BuildWriteTime(timeSource.Time.Hours, timeSource.Time.Minutes, timeSource.Time.Seconds);
+    };
+    if (!RunWriteStep(host, kTimeStep, timeCommand, ending)) return ending;
+
+    const ClockDate& day = timeSource.Date;
+    if (day.Day != sentDate.Day || day.Month != sentDate.Month || day.Year != sentDate.Year) {
+        sentDate = day;
+        result.DateSentAgain = true;
+        if (!RunWriteStep(host, kDateStep, dateCommand, ending)) return ending;
+    }
+    return {ExchangeEnd::Succeeded, "ClockSet", text::kWritten};
+}
+
 }  // namespace
+
+long long ClockSeconds(const ClockDate& date, const ClockTime& time) {
+    // Days from the civil calendar (proleptic Gregorian), counted from 2000-01-01.
+    long long y = date.Year - (date.Month <= 2 ? 1 : 0);
+    long long era = (y >= 0 ? y : y - 399) / 400;
+    long long yoe = y - era * 400;
+    long long mp = (date.Month + 9) % 12;
+    long long doy = (153 * mp + 2) / 5 + date.Day - 1;
+    long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    long long days = era * 146097 + doe - 730425;  // 719468 days to 1970-01-01, 10957 more to 2000
+    return days * 86400 + time.Hours * 3600LL + time.Minutes * 60LL + time.Seconds;
+}
+
+ExchangeResult RunClockSequence(SequenceHost& host) {
+    return RunExchange(host, ExchangeButton::SpeedButtonSet, ClockBody);
+}
 
 ExchangeResult RunReadSequence(SequenceHost& host) { return RunExchange(host, ExchangeButton::SpeedButtonGet, ReadBody); }
 

@@ -76,6 +76,8 @@ public:
 
     // Waits for the status reply: WaitReply(), the full 2000 ms.
     virtual void WaitStatusReply();
+    // Waits for the answer to a write command: WaitAcknowledge(limitMs).
+    virtual Acknowledge WaitWriteAcknowledge(unsigned limitMs);
     // The pause the board needs after the mode and after the interval: SettlePause().
     virtual void SettlePause();
     // Whether InterfaceOpen may report its failure in the transport's own box.
@@ -106,11 +108,25 @@ struct ExchangeResult {
     bool ClockDiffers = false;  // the read showed the clock warning
     std::string StatusReply;    // everything the status request received
     StatusReadResult Status;    // its parse (a write parses only the firmware)
+    // The board's clock minus the computer's, in seconds, when the status
+    // reply gave both (read and clock setting).
+    bool HasDrift = false;
+    long long DriftSeconds = 0;
+    bool DateSentAgain = false;  // the clock setting crossed midnight between date and time
 };
 
 // SpeedButtonGetClick and SpeedButtonSetClick.
 ExchangeResult RunReadSequence(SequenceHost& host);
 ExchangeResult RunWriteSequence(SequenceHost& host);
+// Sets only the board's clock to host.Now(): the status request (for the
+// firmware test and the drift), the date, then the time. When the day has
+// changed between the two, the date is sent again, so a setting across
+// midnight never leaves the board a day behind. Outcomes as the write's, with
+// "ClockSet" for success.
+ExchangeResult RunClockSequence(SequenceHost& host);
+
+// Seconds since 1 January 2000, 00:00:00, of a date and a time of day.
+long long ClockSeconds(const ClockDate& date, const ClockTime& time);
 
 // True once all seven labelled values of a status reply have arrived, each
 // with the CR that ends it; the command-line client stops waiting there.
