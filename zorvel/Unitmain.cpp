@@ -603,8 +603,12 @@ void TFormMain::EmulationStep() {
     SYSTEMTIME time = DateTimePickerTC.Value(), date = DateTimePickerDC.Value();
     wchar_t dateText[64] = {};
     GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &date, nullptr, dateText, 64);
-    std::string text = Emulation.PanelText(board::ClockTime{time.wHour, time.wMinute, time.wSecond}, Narrow(dateText));
-    PanelEmul.SetCaption(Widen(text), emulFont_, PanelEmul.TextColour(), DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    std::wstring text =
+        Widen(Emulation.PanelText(board::ClockTime{time.wHour, time.wMinute, time.wSecond}, Narrow(dateText)));
+    // Repaint only a changed text: the date and the temperature stand for
+    // seconds, and a stopped clock (no Refresh) for good.
+    if (text != PanelEmul.Caption())
+        PanelEmul.SetCaption(text, emulFont_, PanelEmul.TextColour(), DT_LEFT | DT_VCENTER | DT_SINGLELINE);
 }
 
 void TFormMain::DateTimePickerTCChange() {

@@ -402,6 +402,16 @@ TEST_F(MainWindow, DisplayShowsTheClockWithALeadingZeroAndTheBrightness) {
     m.Emulation.RefreshCountdown = 0;
     m.EmulationStep();
     EXPECT_EQ(L"09:05:03", m.PanelEmul.Caption());
+    // The same text again leaves the panel as painted; a new one repaints it.
+    UpdateWindow(m.PanelEmul);
+    m.Emulation.RefreshCountdown = 0;
+    m.EmulationStep();
+    EXPECT_FALSE(GetUpdateRect(m.PanelEmul, nullptr, FALSE));
+    t.wSecond = 4;
+    m.DateTimePickerTC.SetValue(t);
+    m.Emulation.RefreshCountdown = 0;
+    m.EmulationStep();
+    EXPECT_TRUE(GetUpdateRect(m.PanelEmul, nullptr, FALSE));
 
     struct {
         WORD hour;

@@ -294,9 +294,21 @@ class Output:
 written = []
 
 
+def exact_palette(image):
+    """The same picture as an 8-bit BMP with its own colours as the palette: a third of the size
+    of 24 bits for the many small pictures of few colours, pixel for pixel the same."""
+    colours = [colour for _, colour in image.getcolors(256)]
+    index = {colour: i for i, colour in enumerate(colours)}
+    indexed = Image.new("P", image.size)
+    indexed.putpalette([channel for colour in colours for channel in colour])
+    indexed.putdata([index[pixel] for pixel in image.getdata()])
+    return indexed
+
+
 def save_bmp(image, path, layout, use, items=(), key=True, palette=False):
-    """Writes a 24-bit BMP, or with `palette` an 8-bit one (a quarter of the size, for the large
-    pictures that have few colours). A keyed picture must have the key colour in its
+    """Writes an 8-bit BMP when the picture has at most 256 colours, a 24-bit one otherwise; with
+    `palette` an 8-bit one in any case (a quarter of the size, for the large pictures that have
+    few colours, at the cost of merging close colours). A keyed picture must have the key colour in its
     bottom-left pixel, since that is what the loaders make transparent."""
     if key:
         require_key_corner(image, path.name)
@@ -304,6 +316,8 @@ def save_bmp(image, path, layout, use, items=(), key=True, palette=False):
     image = image.convert("RGB")
     if palette:
         image = image.quantize(256, method=Image.Quantize.MEDIANCUT, dither=Image.Dither.NONE)
+    elif image.getcolors(256):
+        image = exact_palette(image)
     image.save(path, "BMP")
     written.append(Output(path, image.size, layout, use, items))
 
