@@ -105,6 +105,7 @@ TEST(FleetFileTest, AnErrorNamesTheFileAndTheLine) {
          "f.csv: board entry 1: hours must hold four whole numbers"},
         {R"([{"name": "a", "target": "tcp:10.0.0.1:80"}, {"name": "a", "target": "tcp:10.0.0.2:80"}])",
          "f.csv: board entry 2: the name a is already used (entry 1)"},
+        {R"([{"name": "", "target": "tcp:10.0.0.1:80"}])", "f.csv: board entry 1: the board has no name"},
         {R"({"boards": {}})", "f.csv: expected an array of boards"},
         {"[{\"name\": ", "f.csv: not valid JSON"},
     };

@@ -64,7 +64,7 @@ FleetBoard MakeBoard(const Cells& cells, int line) {
         auto it = cells.find(name);
         return it == cells.end() ? nullptr : &it->second;
     };
-    if (!cell("name")) throw UsageError{"the board has no name"};
+    if (!cell("name") || cell("name")->empty()) throw UsageError{"the board has no name"};
     board.Name = *cell("name");
     for (char c : board.Name)
         if (static_cast<unsigned char>(c) < 0x20) throw UsageError{"the name holds a control character"};
