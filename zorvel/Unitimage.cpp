@@ -39,11 +39,7 @@ bool TFormImage::ShowScheme(const std::wstring& caption, const std::wstring& tex
                                   {Image, widgets::Align::Client, 0, {}}});
     RECT area = Image.Client();
     Image.ResizeCanvas(area.right, area.bottom);
-    HDC source = CreateCompatibleDC(Image.Surface().Dc());
-    HGDIOBJ old = SelectObject(source, picture);
-    BitBlt(Image.Surface().Dc(), 0, 0, size.cx, size.cy, source, 0, 0, SRCCOPY);
-    SelectObject(source, old);
-    DeleteDC(source);
+    Image.DrawPicture(picture, widgets::Image::Fit::TopLeft);
     BitBtnOK.Move(PanelBottom.Client().right - 81, 3, 75, 32);
     ShowModal();
     return true;

@@ -160,6 +160,9 @@ TFormMain::TFormMain()
     o.FontPixels = 21;
     CreateForm(o);
     QuitOnDestroy = true;
+    widgets::SystemMenuOptions systemMenu;
+    systemMenu.OnAbout = [this] { ToolBarMain.Click(tbAbout); };
+    widgets::InstallSystemMenu(hwnd, kRed, std::move(systemMenu));
     LoadPictures();
     CreateControls();
     Timer.OnTimer = [this] { TimerTimer(); };
@@ -227,6 +230,9 @@ void TFormMain::CreateControls() {
     PopupMenuDateTime.Create({{miRefreshDateTime, L"Обновлять Дату/Время", L"", 0, true, [this] { miRefreshDateTimeClick(); }},
                               {miSetCurrent, L"Установить текущую Дату/Время", L"", 9, false, [this] { miSetCurrentClick(); }}});
     PopupMenuDateTime.SetChecked(miRefreshDateTime, true);
+    const widgets::MenuLook look{&ImageListGlChecked, nullptr, &ImageListGl16x16, &kRed, 16};
+    widgets::PaintMenuItems(PopupMenuDateTime, look,
+                            {{miRefreshDateTime, {&ImageListGlChecked, &ImageListGlUnchecked, nullptr, &kRed, 16}}});
     for (widgets::DateTimePicker* picker : {&DateTimePickerDC, &DateTimePickerTC})
         picker->OnContextMenu = [this](POINT p) { PopupMenuDateTime.Popup(hwnd, p); };
 
@@ -255,9 +261,10 @@ void TFormMain::CreateControls() {
     EditInterval.OnChange = [this] { EditIntervalChange(); };
     EditInterval.OnExit = [this] { EditIntervalExit(); };
     EditInterval.OnKeyDown = [this](WORD key) { FormKeyDown(key); };
-    PopupMenuStandart.Create({{miCut, L"Вырезать", L"Ctrl+X", 1, false, [this] { miCutClick(); }},
-                              {miCopy, L"Копировать", L"Ctrl+C", 2, false, [this] { miCopyClick(); }},
-                              {miPaste, L"Вставить", L"Ctrl+V", 3, false, [this] { miPasteClick(); }}});
+    PopupMenuStandart.Create({{miCut, L"Вырезать", L"Ctrl+X", 2, false, [this] { miCutClick(); }},
+                              {miCopy, L"Копировать", L"Ctrl+C", 3, false, [this] { miCopyClick(); }},
+                              {miPaste, L"Вставить", L"Ctrl+V", 4, false, [this] { miPasteClick(); }}});
+    widgets::PaintMenuItems(PopupMenuStandart, look);
     PopupMenuStandart.OnPopup = [this] { PopupMenuStandartPopup(); };
     EditInterval.OnContextMenu = [this](POINT p) { PopupMenuStandart.Popup(hwnd, p); };
 
@@ -280,9 +287,9 @@ void TFormMain::OnShowing() {
 void TFormMain::FormShow() {
     // 1. The highlight colour of the painted lists and menus, for every window.
     HighlightColour = kRed;
-    if (Forms.Sett) Forms.Sett->HighlightColour = HighlightColour;
-    if (Forms.Time) Forms.Time->HighlightColour = HighlightColour;
-    if (Forms.About) Forms.About->HighlightColour = HighlightColour;
+    if (Forms.Sett) Forms.Sett->SetHighlightColour(HighlightColour);
+    if (Forms.Time) Forms.Time->SetHighlightColour(HighlightColour);
+    if (Forms.About) Forms.About->SetHighlightColour(HighlightColour);
     // 2. The transports report to this window.
     board::WireTransports(hwnd);
     // 3. Toolbar pictures.
@@ -290,7 +297,7 @@ void TFormMain::FormShow() {
     ToolBarMain.SetImage(tbTime, 8);
     ToolBarMain.SetImage(tbHelp, 6);
     ToolBarMain.SetImage(tbAbout, 7);
-    ToolBarConnect.SetImage(tbInterface, board::Interface >= 0 && board::Interface <= 4 ? board::Interface : I_IMAGENONE);
+    ToolBarConnect.SetImage(tbInterface, board::IsInterface(board::Interface) ? board::Interface : I_IMAGENONE);
     // 4. The common configuration, the schedule and the controller file.
     Settings.LoadCommonAndController();
     board::Interface = Settings.Interface;
@@ -312,20 +319,14 @@ void TFormMain::FormShow() {
     if (Forms.Sett)
         for (int i = 0; i < 5; ++i) Forms.Sett->ComboBoxInterface.Add(InterfaceName(i));
     // 9. The interface button.
-    ToolBarConnect.SetImage(tbInterface, board::Interface >= 0 && board::Interface <= 4 ? board::Interface : I_IMAGENONE);
+    ToolBarConnect.SetImage(tbInterface, board::IsInterface(board::Interface) ? board::Interface : I_IMAGENONE);
     ToolBarConnect.SetHint(tbInterface, InterfaceName(board::Interface));
     // 10. Captions.
     SetText(FromField(AppInfo.Caption));
-    if (Forms.About) {
-        TFormAbout& about = *Forms.About;
-        about.LabelAppName.SetText(FromField(AppInfo.Caption));
-        about.LabelAppDescription.SetText(FromField(AppInfo.Description));
-        about.LabelAppVersion.SetText(L"версия " + FromField(AppInfo.Version));
-        about.LabelAppManufacturer.SetText(FromField(AppInfo.Company));
-        about.LabelAppURL.SetText(FromField(AppInfo.Web));
-        about.EditAppTelephone.SetText(FromField(AppInfo.Telephone));
-        about.EditAppEMail.SetText(FromField(AppInfo.EMail));
-    }
+    if (Forms.About)
+        Forms.About->ShowAppInfo({FromField(AppInfo.Caption), FromField(AppInfo.Description), FromField(AppInfo.Version),
+                                  FromField(AppInfo.Company), FromField(AppInfo.Web), FromField(AppInfo.Telephone),
+                                  FromField(AppInfo.EMail)});
     // 11. What the operator may change.
     ApplyControllerSetting();
     // 12. The settings dialog offers the serial port only.
@@ -353,7 +354,7 @@ void TFormMain::ApplyControllerSetting() {
 
 void TFormMain::FormActivate() {
     int i = board::Interface;
-    ToolBarConnect.SetImage(tbInterface, i >= 0 && i <= 4 ? i : I_IMAGENONE);
+    ToolBarConnect.SetImage(tbInterface, board::IsInterface(i) ? i : I_IMAGENONE);
     if (ToolBarConnect.ButtonEnabled(tbInterface)) ToolBarConnect.SetHint(tbInterface, InterfaceName(i));
 }
 
@@ -364,7 +365,7 @@ void TFormMain::FormClose() {
 }
 
 std::wstring TFormMain::InterfaceName(int i) const {
-    if (i < 0 || i > 4) return {};
+    if (!board::IsInterface(i)) return {};
     return FromField(Settings.Interfaces[i]);
 }
 
@@ -402,7 +403,8 @@ void TFormMain::tbAboutClick() {
 void TFormMain::ShowError(const std::string& text) { compat::ShowBox(hwnd, compat::Box::Error, text); }
 
 int TFormMain::ShellOpen(const wchar_t* verb, const std::wstring& file, const char* errorPrefix) {
-    auto result = static_cast<int>(compat::ShellOpen(hwnd, Narrow(verb).c_str(), Narrow(file).c_str(), "", "", SW_HIDE));
+    auto result =
+        static_cast<int>(compat::ShellOpen(hwnd, Narrow(verb).c_str(), Narrow(file).c_str(), "", "", SW_SHOWNORMAL));
     if (const char* format = ShellFailure(result)) {
         char message[260];
         std::snprintf(message, sizeof message, format, errorPrefix);
@@ -533,10 +535,10 @@ void TFormMain::TimerTimer() {
         cGSM& gsm = board::GSM;
         // 1. The GSM status window follows the modem.
         if (Forms.GSM) {
-            bool wanted = selected == 3 && gsm.ModemOn != 0;
+            bool wanted = selected == board::kInterfaceGsm && gsm.ModemOn != 0;
             if (Forms.GSM->Visible() != wanted) Forms.GSM->ShowInactive(wanted);
         }
-        if (selected == 3) {
+        if (selected == board::kInterfaceGsm) {
             // 2. GSM: the settings dialog's modem buttons, the exchange buttons, the status texts.
             if (Forms.Sett) {
                 Forms.Sett->SpeedButtonGSM_PowerOff.Enable(gsm.ModemOn && !gsm.Busy);
@@ -562,11 +564,11 @@ void TFormMain::TimerTimer() {
                 lastNetworkFound_ = found;
                 EnableExchange(found && !board::Busy);
             }
-        } else if (selected == 1 || selected == 4) {
+        } else if (selected == board::kInterfaceUsb || selected == board::kInterfaceRadio) {
             // 3. USB and radio: the adapter must be there.
             if (Forms.Stat && Forms.Stat->Visible()) Forms.Stat->HideStatus();
             EnableExchange(cFTD::DevicesCount != 0 && !board::Busy);
-        } else if (selected == 2) {
+        } else if (selected == board::kInterfaceTcp) {
             // 4. TCP: the status window while a socket exists.
             if (Forms.Stat) {
                 bool socket = board::TCP.Socket != 0;
@@ -579,10 +581,10 @@ void TFormMain::TimerTimer() {
             // 5. Any other selected.
             Forms.Stat->HideStatus();
         }
-        if (selected != 3) {
+        if (selected != board::kInterfaceGsm) {
             // 6.
             if (Forms.Sett) Forms.Sett->SpeedButtonGSM_PowerOff.Enable(false);
-            if (selected != 1 && selected != 4) EnableExchange(!board::Busy);
+            if (selected != board::kInterfaceUsb && selected != board::kInterfaceRadio) EnableExchange(!board::Busy);
             lastStatusIdx_ = -1;
         }
         // 7.

@@ -15,6 +15,7 @@ TFormSett::TFormSett(HWND owner) {
     widgets::DialogButtons buttons;
     buttons.Default = true;
     CreateDialogFrame(o, buttons);
+    widgets::InstallSystemMenu(hwnd, HighlightColour);
 
     // Three columns of pages.
     for (widgets::Panel* column : {&PanelL, &PanelC, &PanelR}) column->Create(hwnd, 0, 0, 0, 0);

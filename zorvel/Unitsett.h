@@ -13,6 +13,7 @@ public:
     explicit TFormSett(HWND owner);
 
     COLORREF HighlightColour = RGB(255, 0, 0);
+    void SetHighlightColour(COLORREF colour) { HighlightColour = colour; }
 
     widgets::Panel PanelL, PanelC, PanelR;
     widgets::GroupBox GroupBoxInterface, GroupBoxCOM, GroupBoxRFM, GroupBoxSIM, GroupBoxFTD, GroupBoxTCP,

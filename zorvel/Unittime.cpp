@@ -12,6 +12,7 @@ TFormTime::TFormTime(HWND owner) {
     widgets::DialogButtons buttons;
     buttons.Default = true;
     CreateDialogFrame(o, buttons);
+    widgets::InstallSystemMenu(hwnd, HighlightColour, {L"Закрыть\tCtrl+F4", nullptr});
     GroupBoxBright.Create(hwnd, L"Яркость", 0, 0, 0, 0);
     widgets::LayoutBands(BodyArea(), {{GroupBoxBright, widgets::Align::Client, 0, widgets::Uniform(4)}});
     drag_.Attach(hwnd);

@@ -18,6 +18,7 @@ public:
     std::int16_t BrightM = 90, BrightA = 100, BrightE = 80, BrightN = 50;
     bool Editable = false;
     COLORREF HighlightColour = RGB(255, 0, 0);
+    void SetHighlightColour(COLORREF colour) { HighlightColour = colour; }
 
     widgets::GroupBox GroupBoxBright;
 

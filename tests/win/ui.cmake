@@ -18,8 +18,13 @@ zorvel_add_test(NAME ui_widgets_test WIN_ONLY
           $<TARGET_OBJECTS:zorvel_resources>
   LIBS zorvel_ui_support zorvel_emulation zorvel_test_support)
 
+zorvel_add_test(NAME ui_small_test WIN_ONLY TIMEOUT 120
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_small_test.cpp $<TARGET_OBJECTS:zorvel_resources>
+  LIBS zorvel_forms_fakes zorvel_ui_support zorvel_test_support_fakes)
+
 zorvel_add_test(NAME ui_main_test WIN_ONLY
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_main_test.cpp $<TARGET_OBJECTS:zorvel_resources>
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_main_test.cpp ${CMAKE_CURRENT_LIST_DIR}/ui_menus_test.cpp
+          $<TARGET_OBJECTS:zorvel_resources>
   LIBS zorvel_forms_fakes zorvel_ui_support zorvel_test_support_fakes)
 set_tests_properties(ui_main_test PROPERTIES RESOURCE_LOCK zorvel_program_ini)
 

@@ -96,7 +96,7 @@ TEST_F(HelpDocument, TheShellsAnswerDecidesWhatTheOperatorSees) {
         EXPECT_EQ(Document(), open.File);
         EXPECT_EQ("", open.Parameters);
         EXPECT_EQ("", open.Directory);
-        EXPECT_EQ(SW_HIDE, open.Show);
+        EXPECT_EQ(SW_SHOWNORMAL, open.Show);
         EXPECT_EQ(Main().hwnd, open.Owner);
         if (row.downloadPage) {
             EXPECT_EQ(kDownloadPage, shell.Calls[1].File);

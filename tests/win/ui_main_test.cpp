@@ -360,6 +360,40 @@ TEST_F(MainWindow, TimerFollowsTheGsmModem) {
     EXPECT_FALSE(w->FormSett.SpeedButtonGSM_PowerOff.Enabled());
 }
 
+TEST_F(MainWindow, GsmWindowOnlyForTheModemInterfaceWithTheModemOn) {
+    Open();
+    TFormMain& m = Main();
+    struct Case {
+        int interface_;
+        int modemOn;
+        bool shown;
+    } cases[] = {{3, 1, true}, {3, 0, false}, {0, 1, false}, {1, 1, false}, {2, 1, false}, {4, 1, false}, {3, 1, true}};
+    for (const Case& c : cases) {
+        board::Interface = static_cast<std::int8_t>(c.interface_);
+        board::GSM.ModemOn = c.modemOn;
+        m.TimerTimer();
+        EXPECT_EQ(c.shown, w->FormGSM.Visible()) << "interface " << c.interface_ << ", modem " << c.modemOn;
+    }
+    // The network flag is acted on once per change, and only while the window shows.
+    board::Interface = 0;
+    m.TimerTimer();
+    board::Interface = 3;
+    board::GSM.NetworkFound = 1;
+    m.TimerTimer();
+    EXPECT_EQ(L"Сеть найдена", w->FormGSM.Hints.Get(w->FormGSM.ImageNet)) << "acted on while showing";
+    board::GSM.ModemOn = 0;
+    m.TimerTimer();
+    board::GSM.ModemOn = 1;
+    m.TimerTimer();
+    EXPECT_EQ(L"Сеть найдена", w->FormGSM.Hints.Get(w->FormGSM.ImageNet)) << "unchanged flag: nothing acted on";
+    board::GSM.NetworkFound = 0;
+    m.TimerTimer();
+    EXPECT_EQ(L"Не удается подключиться к сети", w->FormGSM.Hints.Get(w->FormGSM.ImageNet));
+    board::GSM.ModemOn = 0;
+    board::Interface = 0;
+    m.TimerTimer();
+}
+
 TEST(GsmWindow, GaugeValues) {
     widgets::ImageList normal, grey;
     TFormGSM gsm(nullptr, normal, grey);
@@ -569,6 +603,130 @@ TEST_F(MainWindow, WriteThroughTheButtonSendsTheWindowsValues) {
             sent.push_back(call);
     EXPECT_EQ((std::vector<std::string>{"COM.SendEx(write mode=2\r)", "COM.SendEx(write interval=42\r)"}), sent);
     EXPECT_EQ(L"Установить", m.SpeedButtonSet.Text());
+}
+
+// ---- the help document and the connection schemes -----------------------------------------------
+
+class HelpAndSchemes : public MainWindow {
+protected:
+    void SetUp() override {
+        MainWindow::SetUp();
+        dir = compat::JoinPath(compat::ExecutableDir(), "help_files");
+        CreateDirectoryW(compat::Utf8ToWide(dir).c_str(), nullptr);
+        Clean();
+        Open("[COMMON]\r\nControllerSetting=1\r\nInterfaces[0]=COM\r\nInterfaces[1]=USB\r\nInterfaces[2]=TCP\r\n"
+             "Interfaces[3]=GSM\r\nInterfaces[4]=RFM\r\n");
+        Main().AppInfo.Directory = dir;
+    }
+    void TearDown() override {
+        Clean();
+        board::Interface = 0;
+        MainWindow::TearDown();
+    }
+    void Clean() const {
+        std::remove(compat::JoinPath(dir, "Zorvel.pdf").c_str());
+        for (int i = -1; i <= 7; ++i) std::remove(Path(i).c_str());
+    }
+    std::string Path(int i) const { return compat::JoinPath(dir, "Scheme" + std::to_string(i) + ".bmp"); }
+    // A picture of width x height whose pixels are all grey.
+    void Picture(int i, int width, int height) const {
+        const int stride = (width * 3 + 3) & ~3, size = 54 + stride * height;
+        std::string b(static_cast<size_t>(size), '\x80');
+        auto put = [&](int at, int value) {
+            for (int k = 0; k < 4; ++k) b[static_cast<size_t>(at + k)] = static_cast<char>(value >> (8 * k));
+        };
+        std::fill(b.begin(), b.begin() + 54, '\0');
+        b[0] = 'B', b[1] = 'M';
+        put(2, size), put(10, 54), put(14, 40), put(18, width), put(22, height);
+        b[26] = 1, b[28] = 24;
+        std::ofstream(Path(i), std::ios::binary) << b;
+    }
+    // Clicks the scheme button as the toolbar does; the picture window, if
+    // shown, is closed with Escape from the queue.
+    void ClickScheme() {
+        PostMessageW(w->FormImage, WM_COMMAND, IDCANCEL, 0);
+        TFormMain& m = Main();
+        SendMessageW(m.PanelTop, WM_COMMAND, MAKEWPARAM(TFormMain::tbInterface, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(m.ToolBarConnect.hwnd));
+        uitest::PumpPending();
+    }
+    std::string dir;
+};
+
+TEST_F(HelpAndSchemes, MissingDocumentDisablesTheButtonForTheRun) {
+    uitest::BoxRecorder boxes;
+    TFormMain& m = Main();
+    m.tbHelpClick();
+    ASSERT_EQ(1u, boxes.Boxes.size());
+    EXPECT_EQ("Файл справки не найден", boxes.Boxes[0].Text);
+    EXPECT_EQ("Ошибка", boxes.Boxes[0].Caption);
+    EXPECT_EQ(compat::kBoxIconError | compat::kBoxTopMost, boxes.Boxes[0].Type);
+    EXPECT_EQ(m.hwnd, boxes.Boxes[0].Owner);
+    EXPECT_FALSE(m.ToolBarMain.ButtonEnabled(TFormMain::tbHelp));
+    EXPECT_EQ(L"Файл справки не найден", m.ToolBarMain.Hint(TFormMain::tbHelp));
+    m.FormKeyDown(VK_F1);
+    ASSERT_EQ(2u, boxes.Boxes.size()) << "F1 does the same";
+    EXPECT_EQ("Файл справки не найден", boxes.Boxes[1].Text);
+    std::ofstream(compat::JoinPath(dir, "Zorvel.pdf"), std::ios::binary) << "%PDF-1.4";
+    m.FormActivate();
+    EXPECT_FALSE(m.ToolBarMain.ButtonEnabled(TFormMain::tbHelp)) << "stays disabled for the run";
+    EXPECT_EQ(L"Файл справки не найден", m.ToolBarMain.Hint(TFormMain::tbHelp));
+}
+
+TEST_F(HelpAndSchemes, EachInterfaceShowsItsOwnScheme) {
+    uitest::BoxRecorder boxes;
+    TFormMain& m = Main();
+    const wchar_t* names[] = {L"COM", L"USB", L"TCP", L"GSM", L"RFM"};
+    for (int i = 0; i <= 4; ++i) Picture(i, 400 + 20 * i, 100 + 10 * i);
+    for (int i = 0; i <= 4; ++i) {
+        board::Interface = static_cast<std::int8_t>(i);
+        m.FormActivate();
+        ClickScheme();
+        EXPECT_TRUE(boxes.Boxes.empty()) << i;
+        EXPECT_EQ(L"Схема подключения", w->FormImage.Text());
+        EXPECT_EQ(std::wstring(L"Схема подключения для контроллера универсального через ") + names[i],
+                  w->FormImage.Label.Caption());
+        RECT r{};
+        GetWindowRect(w->FormImage, &r);
+        EXPECT_EQ(400 + 20 * i + 12, r.right - r.left) << "the picture numbered " << i;
+        EXPECT_EQ(100 + 10 * i + 38 + 40 + 50, r.bottom - r.top) << i;
+        EXPECT_FALSE(w->FormImage.Visible());
+        EXPECT_TRUE(m.ToolBarConnect.ButtonEnabled(TFormMain::tbInterface));
+    }
+}
+
+TEST_F(HelpAndSchemes, MissingOrUnreadableSchemes) {
+    uitest::BoxRecorder boxes;
+    TFormMain& m = Main();
+    // A file that is no picture: one error box, no window, the button stays.
+    board::Interface = 1;
+    std::ofstream(Path(1), std::ios::binary) << "BM, and nothing of a picture";
+    ClickScheme();
+    ASSERT_EQ(1u, boxes.Boxes.size());
+    EXPECT_NE(std::string::npos, boxes.Boxes[0].Text.find("Scheme1.bmp")) << boxes.Boxes[0].Text;
+    EXPECT_EQ("Ошибка", boxes.Boxes[0].Caption);
+    EXPECT_FALSE(w->FormImage.Visible());
+    EXPECT_TRUE(m.ToolBarConnect.ButtonEnabled(TFormMain::tbInterface));
+    w->FormImage.ModalResult = widgets::mrNone;
+    uitest::PumpPending();  // the Escape meant for a window that never showed
+
+    // Missing, also for numbers outside 0..4: one box, disabled, the hint keeps the reason.
+    for (int i : {2, 7, -1}) {
+        boxes.Boxes.clear();
+        m.ToolBarConnect.EnableButton(TFormMain::tbInterface, true);
+        board::Interface = static_cast<std::int8_t>(i);
+        ClickScheme();
+        ASSERT_EQ(1u, boxes.Boxes.size()) << i;
+        EXPECT_EQ("Файл схемы не найден", boxes.Boxes[0].Text);
+        EXPECT_EQ(compat::kBoxIconError | compat::kBoxTopMost, boxes.Boxes[0].Type);
+        EXPECT_FALSE(m.ToolBarConnect.ButtonEnabled(TFormMain::tbInterface)) << i;
+        EXPECT_EQ(L"Файл схемы не найден", m.ToolBarConnect.Hint(TFormMain::tbInterface));
+        EXPECT_FALSE(w->FormImage.Visible());
+    }
+    board::Interface = 0;
+    m.FormActivate();
+    EXPECT_EQ(L"Файл схемы не найден", m.ToolBarConnect.Hint(TFormMain::tbInterface)) << "a disabled button keeps its reason";
+    EXPECT_EQ(0, m.ToolBarConnect.Image(TFormMain::tbInterface));
 }
 
 }  // namespace

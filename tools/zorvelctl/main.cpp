@@ -39,9 +39,6 @@ using zorvelctl::Number;
 using zorvelctl::UsageError;
 
 constexpr int kUsage = 2;
-constexpr std::int8_t kSerialInterface = 0;
-constexpr std::int8_t kUsbInterface = 1;
-constexpr std::int8_t kTcpInterface = 2;
 
 const char kDescription[] =
     "zorvelctl: reads or writes the LED board's settings, as the program's buttons do, for one\n"
@@ -179,7 +176,7 @@ void SelectTcp(const std::string& target) {
     if (colon == std::string::npos) throw UsageError{"--tcp expects HOST:PORT: " + target};
     CopyName(board::TCP.IPv4, sizeof board::TCP.IPv4, target.substr(0, colon), "the host");
     board::TCP.Port = static_cast<std::uint16_t>(Number(target.substr(colon + 1), 1, 65535, "the port"));
-    board::Interface = kTcpInterface;
+    board::Interface = board::kInterfaceTcp;
 }
 
 void SelectSerial(const std::string& device, int baud) {
@@ -190,12 +187,12 @@ void SelectSerial(const std::string& device, int baud) {
         CopyName(board::COM.DevicePath, sizeof board::COM.DevicePath, device, "the device");
     }
     if (baud > 0) board::COM.BaudRate = static_cast<std::uint32_t>(baud);
-    board::Interface = kSerialInterface;
+    board::Interface = board::kInterfaceSerial;
 }
 
 void SelectUsb(const std::string& device) {
     CopyName(board::FTD.DeviceName, sizeof board::FTD.DeviceName, device, "the USB device name");
-    board::Interface = kUsbInterface;
+    board::Interface = board::kInterfaceUsb;
 }
 
 // What every run is told by the command line, besides the board and the values.

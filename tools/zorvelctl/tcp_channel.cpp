@@ -45,7 +45,7 @@ int TakeSlot(TcpChannel* channel) {
 }  // namespace
 
 TcpChannel::TcpChannel(const std::string& host, std::uint16_t port, board::TrafficTap tap)
-    : BoardChannel(2, std::move(tap)), slot_(TakeSlot(this)) {
+    : BoardChannel(board::kInterfaceTcp, std::move(tap)), slot_(TakeSlot(this)) {
     {
         std::lock_guard<std::mutex> hold(g_lifetimeLock);
         ravlo_ = std::make_unique<cRavlo>("");  // no settings file: the program's TCP.ini stays as it is

@@ -11,9 +11,6 @@ namespace zorvelctl {
 
 namespace {
 
-constexpr std::int8_t kGsmInterface = 3;
-constexpr std::int8_t kRadioInterface = 4;
-
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
@@ -33,14 +30,14 @@ std::string SelectGsm(const std::string& number) {
     if (digits.empty() || number.size() >= sizeof(cGSM::CSD_Number) || !std::all_of(digits.begin(), digits.end(), IsDigit))
         return "--gsm expects the slave modem's number, at most 12 characters (+71234567890): " + number;
     std::memcpy(board::GSM.CSD_Number, number.c_str(), number.size() + 1);
-    board::Interface = kGsmInterface;
+    board::Interface = board::kInterfaceGsm;
     return {};
 }
 
 std::string SelectRadio(int channel) {
     if (channel < 1 || channel > 35) return "--radio expects a channel 1..35";
     board::RFM.Freq = 430000 + 200 * (channel - 1);
-    board::Interface = kRadioInterface;
+    board::Interface = board::kInterfaceRadio;
     return {};
 }
 

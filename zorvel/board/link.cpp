@@ -204,13 +204,13 @@ bool FtdSetBitMode(unsigned char mask, unsigned char mode) { return FTD.SetBitMo
 bool InterfaceOpen(bool showMessages, bool startReader) {
     if (boundChannel) return boundChannel->Open(showMessages, startReader);
     switch (Interface) {
-        case 0: return COM.Open(showMessages, startReader);
-        case 1: return FTD.Open(showMessages, startReader);
-        case 2: return TCP.Open(showMessages, startReader);
-        case 3:
+        case kInterfaceSerial: return COM.Open(showMessages, startReader);
+        case kInterfaceUsb: return FTD.Open(showMessages, startReader);
+        case kInterfaceTcp: return TCP.Open(showMessages, startReader);
+        case kInterfaceGsm:
             GSM.Open(showMessages);  // only PowerOn tells whether the call stands
             return GSM.PowerOn(true);
-        case 4: return RFM.Open(true, false, true);
+        case kInterfaceRadio: return RFM.Open(true, false, true);
         default: return false;
     }
 }
@@ -218,17 +218,17 @@ bool InterfaceOpen(bool showMessages, bool startReader) {
 void InterfaceClose() {
     if (boundChannel) return boundChannel->Close();
     switch (Interface) {
-        case 0: COM.Close(); break;
-        case 1: FTD.Close(); break;
-        case 2: TCP.Close(); break;
-        case 3:
+        case kInterfaceSerial: COM.Close(); break;
+        case kInterfaceUsb: FTD.Close(); break;
+        case kInterfaceTcp: TCP.Close(); break;
+        case kInterfaceGsm:
             if (GSM.ModemOn) {
                 GSM.CSD_Close();
                 GSM.PowerOff(true);
             }
             GSM.Close();
             break;
-        case 4: RFM.Close(); break;
+        case kInterfaceRadio: RFM.Close(); break;
         default: break;
     }
 }
@@ -238,11 +238,11 @@ void InterfaceSend(char* data, int length) {
     if (boundChannel) return boundChannel->Send(data, length);
     if (length > 0) Tap(Direction::Sent, data, length);
     switch (Interface) {
-        case 0: COM.SendEx(data, length); break;
-        case 1: FTD.SendEx(data, length); break;
-        case 2: TCP.Send(data, static_cast<unsigned long>(length)); break;
-        case 3: GSM.CSD_Send(data, length); break;
-        case 4: RFM.Send(data, length); break;
+        case kInterfaceSerial: COM.SendEx(data, length); break;
+        case kInterfaceUsb: FTD.SendEx(data, length); break;
+        case kInterfaceTcp: TCP.Send(data, static_cast<unsigned long>(length)); break;
+        case kInterfaceGsm: GSM.CSD_Send(data, length); break;
+        case kInterfaceRadio: RFM.Send(data, length); break;
         default: break;
     }
 }
@@ -252,16 +252,16 @@ void ReceiveData(char* data, int count) {
     Tap(Direction::Received, data, count);
     programReply.Append(data, count);
     switch (Interface) {
-        case 0: COM.RecvC = 0; break;
-        case 1: FTD.RecvC = 0; break;
-        case 2: TCP.RecvC = 0; break;
-        case 3: FTD.RecvC = 0; break;  // the modem's bytes come through the USB adapter
+        case kInterfaceSerial: COM.RecvC = 0; break;
+        case kInterfaceUsb: FTD.RecvC = 0; break;
+        case kInterfaceTcp: TCP.RecvC = 0; break;
+        case kInterfaceGsm: FTD.RecvC = 0; break;  // the modem's bytes come through the USB adapter
         default: break;
     }
 }
 
 void ReceiveUSB(char* data, int count) {
-    if (Interface == 4)
+    if (Interface == kInterfaceRadio)
         RFM.Recv(data, count);  // the radio hands the board's reply on through ReceiveData
     else
         ReceiveData(data, count);

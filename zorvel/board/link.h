@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 
+#include "zorvel/board/interfaces.h"
 #include "zorvel/board/protocol.h"
 
 class cCOM;
@@ -28,7 +29,7 @@ extern cRavlo TCP;  // "TCP.ini"
 extern cGSM GSM;    // "GSM.ini"
 extern cRFM RFM;    // "RFM.ini"
 
-extern std::int8_t Interface;  // selected transport 0..4; anything else selects none
+extern std::int8_t Interface;  // the selected InterfaceKind; anything else selects none
 extern bool Busy;              // a read or write sequence runs
 constexpr std::size_t ReplyCapacity = 1024;
 

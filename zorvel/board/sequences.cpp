@@ -21,8 +21,6 @@ constexpr unsigned kErrorBox = compat::BoxType(compat::Box::Error);
 constexpr unsigned kInformationBox = compat::BoxType(compat::Box::Information);
 constexpr unsigned kWarningBox = compat::BoxType(compat::Box::Warning);
 
-constexpr std::int8_t kRadioInterface = 4;
-
 // What a body ends with: the one box the frame shows before closing.
 struct Ending {
     ExchangeEnd End;
@@ -37,7 +35,7 @@ Ending Failure(std::string outcome, std::string message) {
 // Only the radio interface repeats a command that got no answer, and at most
 // RepeatsC times.
 bool MayRepeat(SequenceHost& host, std::int8_t& attempt) {
-    if (CurrentInterface() != kRadioInterface || attempt >= host.RepeatsC()) return false;
+    if (CurrentInterface() != kInterfaceRadio || attempt >= host.RepeatsC()) return false;
     ++attempt;
     return true;
 }

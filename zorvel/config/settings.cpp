@@ -73,7 +73,7 @@ private:
 
 }  // namespace
 
-bool IsValidInterface(int index) { return index >= 0 && index < kInterfaceCount; }
+bool IsValidInterface(int index) { return board::IsInterface(index); }
 
 std::string Settings::InterfaceName(int index) const {
     return IsValidInterface(index) ? FieldText(Interfaces[index]) : std::string();

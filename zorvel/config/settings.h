@@ -8,11 +8,12 @@
 #include <string>
 
 #include "compat/platform.h"
+#include "zorvel/board/interfaces.h"
 #include "zorvel/board/protocol.h"
 
 namespace config {
 
-constexpr int kInterfaceCount = 5;              // 0 serial, 1 USB, 2 TCP, 3 GSM modem, 4 radio
+constexpr int kInterfaceCount = board::kInterfaceCount;
 constexpr std::size_t kInterfaceNameSize = 255;  // at most 254 characters
 constexpr std::size_t kSlaveCapacity = 255;
 constexpr std::size_t kSlaveNumberSize = 13;  // "+7" and ten digits: at most 12 characters

@@ -1,6 +1,35 @@
 #include "zorvel/widgets/image.h"
 
+#include <algorithm>
+
+#include "zorvel/widgets/images.h"
+
 namespace widgets {
+
+void Image::DrawPicture(const Bitmap& picture, Fit fit) {
+    canvas_.Fill(back_);
+    Refresh();
+    if (!picture) return;
+    const SIZE size = picture.Size();
+    if (size.cx <= 0 || size.cy <= 0) return;
+    const COLORREF key = picture.Pixel(0, size.cy - 1);
+    int x = 0, y = 0, width = size.cx, height = size.cy;
+    if (fit == Fit::CentreShrunk) {
+        const double scale = std::min({1.0, static_cast<double>(canvas_.Width()) / size.cx,
+                                       static_cast<double>(canvas_.Height()) / size.cy});
+        width = std::max(1, static_cast<int>(size.cx * scale));
+        height = std::max(1, static_cast<int>(size.cy * scale));
+        x = (canvas_.Width() - width) / 2;
+        y = (canvas_.Height() - height) / 2;
+    }
+    HDC source = CreateCompatibleDC(canvas_.Dc());
+    {
+        Selected selected(source, picture);
+        SetStretchBltMode(canvas_.Dc(), COLORONCOLOR);  // no blending into the key colour
+        TransparentBlt(canvas_.Dc(), x, y, width, height, source, 0, 0, size.cx, size.cy, key);
+    }
+    DeleteDC(source);
+}
 
 void Image::Create(HWND parent, int x, int y, int width, int height, COLORREF back) {
     RegisterControlClass(L"ZorvelImage", &Image::Proc);

@@ -7,6 +7,8 @@
 
 namespace widgets {
 
+class Bitmap;
+
 class Image : public Control {
 public:
     void Create(HWND parent, int x, int y, int width, int height, COLORREF back = CLR_INVALID);
@@ -18,6 +20,11 @@ public:
     }
     void Clear() const { canvas_.Fill(back_); }
     COLORREF Back() const { return back_; }
+    enum class Fit { TopLeft, CentreShrunk };
+    // Clears the canvas and draws a picture on it, its bottom-left colour left
+    // out: at its own size from the top-left corner, or centred and shrunk
+    // proportionally when it is larger than the canvas.
+    void DrawPicture(const Bitmap& picture, Fit fit);
     // Repaints the window from the canvas.
     void Refresh() const { InvalidateRect(hwnd, nullptr, FALSE); }
 

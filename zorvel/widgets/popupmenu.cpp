@@ -25,7 +25,7 @@ void PopupMenu::SetOwnerDrawn() {
         MENUITEMINFOW info{};
         info.cbSize = sizeof info;
         info.fMask = MIIM_FTYPE | MIIM_DATA;
-        info.fType = MFT_OWNERDRAW;
+        info.fType = MFT_OWNERDRAW | (item.Caption == L"-" ? MFT_SEPARATOR : 0u);
         info.dwItemData = reinterpret_cast<ULONG_PTR>(static_cast<MenuPainter*>(this));
         SetMenuItemInfoW(menu_, item.Id, FALSE, &info);
     }
