@@ -8,8 +8,10 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -94,6 +96,15 @@ public:
     std::atomic<std::uint32_t> ThreadConnectID;
     std::atomic<RavloThread> hThreadConnect;
 
+    // Sends under way on this object. A socket taken out of the object is
+    // closed only once no Send uses it any more (each Send notices within
+    // a short round that it was taken, and stops).
+    struct SendGate {
+        std::mutex lock;
+        std::condition_variable idle;
+        unsigned users = 0;
+    } Sending;
+
     static char version[8];
     static char dir_path[256];
     static cRavlo* pObjects[255];
@@ -109,6 +120,11 @@ extern "C" RAVLO_API RavloNotifier RavloSetNotifier(RavloNotifier notifier);
 // Time a connect may take before it fails with code 10060 (10 000 ms unless
 // changed). Returns the previous value.
 extern "C" RAVLO_API unsigned RavloSetConnectTimeout(unsigned milliseconds);
+
+// Time a Send may take before it gives up the rest of its bytes (5 000 ms
+// unless changed): a peer that stops reading cannot hold the caller for
+// longer. Returns the previous value.
+extern "C" RAVLO_API unsigned RavloSetSendTimeout(unsigned milliseconds);
 
 // The operator's text for a Winsock error code (0: the calling thread's
 // current error), written NUL-terminated into destination; returns its length.

@@ -34,7 +34,7 @@ TFormAbout::TFormAbout(HWND owner) {
     // Left: the program's picture; right: the texts, top to bottom.
     ImageAbout.Create(hwnd, 0, 0, kWidth - kPanelWidth, kBody);
     PanelAbout.Create(hwnd, kWidth - kPanelWidth, 0, kPanelWidth, kBody);
-    nameFont_ = widgets::Font(L"Tahoma", 16);
+    nameFont_ = ScaledFont(L"Tahoma", 16);
     // A long name takes a second line rather than being cut.
     LabelAppName.Create(PanelAbout, L"", 0, 4, kPanelWidth, 40, face, SS_CENTER);
     LabelAppName.SetFont(nameFont_);
@@ -54,7 +54,7 @@ TFormAbout::TFormAbout(HWND owner) {
     LabelAppURL.OnClick = [this] { LabelAppURLClick(); };
     ImageManufacturer.Create(PanelBottom, 0, 0, linkLeft, kBottom);
 
-    ImageListGlStandart.Add(widgets::Bitmap::FromResource(IDB_GLYPH_COPY64));
+    ImageListGlStandart.Add(widgets::Bitmap::FromResource(IDB_GLYPH_COPY64, GetScale()));
     PopupMenu.Create({{miCopy, L"Копировать", L"Ctrl+C", 0, false, [this] { miCopyClick(); }}});
     CreateTooltips();
     LoadPictures(compat::Utf8ToWide(compat::ExecutableDir()));

@@ -13,7 +13,7 @@ TFormGSM::TFormGSM(HWND owner, const widgets::ImageList& normal, const widgets::
     o.Owner = owner;
     o.FontPixels = 11;  // 8 pt
     CreateForm(o);
-    labelFont_ = widgets::Font(L"Tahoma", 13, true);
+    labelFont_ = ScaledFont(L"Tahoma", 13, true);
     PanelGSM.Create(hwnd, 0, 0, 44, 374);
     ImageNet.Create(PanelGSM, 3, 0, 38, 32);
     ImageCSQ.Create(PanelGSM, 3, 35, 38, 314);
@@ -32,13 +32,13 @@ void TFormGSM::OnShowing() {
     int w = r.right - r.left, h = r.bottom - r.top;
     SetWindowPos(hwnd, nullptr, width - w, (height - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ImageNet.Clear();
-    grey_.Draw(ImageNet.Surface().Dc(), 7, 3, 0);
+    grey_.Draw(ImageNet.Surface().Dc(), 7, Px(3), 0);
     ImageNet.Refresh();
 }
 
 void TFormGSM::ShowNetwork(bool found) {
     ImageNet.Clear();
-    (found ? normal_ : grey_).Draw(ImageNet.Surface().Dc(), 9, 3, 0);
+    (found ? normal_ : grey_).Draw(ImageNet.Surface().Dc(), 9, Px(3), 0);
     ImageNet.Refresh();
     Hints.Set(ImageNet, found ? L"Сеть найдена" : L"Не удается подключиться к сети");
 }
@@ -47,7 +47,9 @@ void TFormGSM::GaugeUpdate(int q) {
     const int n = q == 99 ? 0 : 3 * q;
     const widgets::Canvas& canvas = ImageCSQ.Surface();
     const int W = canvas.Width();
-    const double u = (canvas.Height() + 2) * 0.01;
+    // The stripes are computed on the design height, so every display shows
+    // the same stripes, only larger.
+    const double u = (Design(canvas.Height()) + 2) * 0.01;
     const auto R = static_cast<unsigned char>(static_cast<int>(255 - n * 2.55));
     const auto G = static_cast<unsigned char>(static_cast<int>(n * 2.55));
     LabelCSQ.SetTextColour(RGB(R, G > 50 ? G - 50 : G, 0));
@@ -57,7 +59,7 @@ void TFormGSM::GaugeUpdate(int q) {
     for (int i = 0; i < 100; ++i) {
         COLORREF colour = i < n ? RGB(static_cast<int>(i * r), static_cast<int>(i * g), 0) : ImageCSQ.Back();
         widgets::Brush brush(colour);
-        RECT stripe{0, static_cast<int>((99 - i) * u), W, static_cast<int>((100 - i) * u)};
+        RECT stripe{0, Px(static_cast<int>((99 - i) * u)), W, Px(static_cast<int>((100 - i) * u))};
         FillRect(dc, &stripe, brush);
     }
     ImageCSQ.Refresh();

@@ -30,17 +30,17 @@ bool TFormImage::ShowScheme(const std::wstring& caption, const std::wstring& tex
     widgets::Bitmap picture = widgets::Bitmap::FromFile(path.c_str());
     if (!picture) return false;
     SIZE size = picture.Size();
-    int width = size.cx + 12 < 300 ? 300 : size.cx + 12;
-    int height = size.cy + 38 + 40 + 50;
+    // The picture keeps its own pixels; the frame around it is scaled.
+    int width = size.cx + Px(12) < Px(300) ? Px(300) : size.cx + Px(12);
+    int height = size.cy + Px(38 + 40 + 50);
     SetWindowPos(hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT client = Client();
-    widgets::LayoutBands(client, {{Label, widgets::Align::Top, 40, {}},
+    widgets::LayoutBands(Area(), {{Label, widgets::Align::Top, 40, {}},
                                   {PanelBottom, widgets::Align::Bottom, 38, {}},
                                   {Image, widgets::Align::Client, 0, {}}});
     RECT area = Image.Client();
     Image.ResizeCanvas(area.right, area.bottom);
     Image.DrawPicture(picture, widgets::Image::Fit::TopLeft);
-    BitBtnOK.Move(PanelBottom.Client().right - 81, 3, 75, 32);
+    BitBtnOK.Place(PanelBottom.Area().right - 81, 3, 75, 32);
     ShowModal();
     return true;
 }

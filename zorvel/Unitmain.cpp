@@ -8,8 +8,10 @@
 #include <stdexcept>
 
 #include "compat/platform.h"
+#include "transports/COM.h"
 #include "transports/FTD.h"
 #include "transports/GSM.h"
+#include "transports/RFM.h"
 #include "zorvel/Unitabout.h"
 #include "zorvel/Unitgsm.h"
 #include "zorvel/Unitimage.h"
@@ -185,15 +187,17 @@ TFormMain::~TFormMain() {
 
 void TFormMain::LoadPictures() {
     using widgets::Bitmap;
-    ImageList32x32.Load(Bitmap::FromResource(IDB_TOOLBAR32), 32, 32);
-    ImageList32x32H.Load(Bitmap::FromResource(IDB_TOOLBAR32_HOT), 32, 32);
-    ImageList32x32D.Load(Bitmap::FromResource(IDB_TOOLBAR32_DISABLED), 32, 32);
-    for (int id : {IDB_MODE1, IDB_MODE2, IDB_MODE3, IDB_MODE4}) ImageListZVL_Modes.Add(Bitmap::FromResource(id));
-    ImageListGlChecked.Add(Bitmap::FromResource(IDB_CHECK_CHECKED));
-    ImageListGlUnchecked.Add(Bitmap::FromResource(IDB_CHECK_UNCHECKED));
-    ImageListGl16x16.Add(Bitmap::FromResource(IDB_MENU16), 64);
-    GlyphGet.Add(Bitmap::FromResource(IDB_GLYPH_READ));
-    GlyphSet.Add(Bitmap::FromResource(IDB_GLYPH_WRITE));
+    // The pictures drawn for the display's scale (32 x 32 images are 48 x 48 at 144 DPI).
+    const widgets::Scale s = GetScale();
+    ImageList32x32.Load(Bitmap::FromResource(IDB_TOOLBAR32, s));
+    ImageList32x32H.Load(Bitmap::FromResource(IDB_TOOLBAR32_HOT, s));
+    ImageList32x32D.Load(Bitmap::FromResource(IDB_TOOLBAR32_DISABLED, s));
+    for (int id : {IDB_MODE1, IDB_MODE2, IDB_MODE3, IDB_MODE4}) ImageListZVL_Modes.Add(Bitmap::FromResource(id, s));
+    ImageListGlChecked.Add(Bitmap::FromResource(IDB_CHECK_CHECKED, s));
+    ImageListGlUnchecked.Add(Bitmap::FromResource(IDB_CHECK_UNCHECKED, s));
+    ImageListGl16x16.AddSquareStrips(Bitmap::FromResource(IDB_MENU16, s));
+    GlyphGet.Add(Bitmap::FromResource(IDB_GLYPH_READ, s));
+    GlyphSet.Add(Bitmap::FromResource(IDB_GLYPH_WRITE, s));
 }
 
 void TFormMain::CreateControls() {
@@ -204,12 +208,12 @@ void TFormMain::CreateControls() {
     PanelMode.Create(hwnd, 0, 0, 0, 0);
     PanelInterval.Create(hwnd, 0, 0, 0, 0);
     PanelBottom.Create(hwnd, 0, 0, 0, 0);
-    widgets::LayoutBands(Client(), {{PanelTop, Align::Top, 40, widgets::Uniform(3)},
+    widgets::LayoutBands(Area(), {{PanelTop, Align::Top, 40, widgets::Uniform(3)},
                                     {PanelDisplay, Align::Top, 62, widgets::Uniform(3)},
                                     {PanelMode, Align::Top, 50, widgets::Uniform(3)},
                                     {PanelInterval, Align::Top, 38, widgets::Uniform(3)},
                                     {PanelBottom, Align::Bottom, 46, widgets::Uniform(3)}});
-    const int width = PanelTop.Client().right;  // 508
+    const int width = PanelTop.Area().right;  // 508
 
     // Top band: the toolbar of windows at the left; the interface button and
     // the two pickers at the right.
@@ -238,7 +242,7 @@ void TFormMain::CreateControls() {
 
     // Display band: the black imitation of the board, red text of 56 px. The
     // digits are narrowed so that a whole date fits the panel's 156 px.
-    emulFont_ = widgets::Font(L"Tahoma", 56, true, false, 14);
+    emulFont_ = ScaledFont(L"Tahoma", 56, true, false, 14);
     PanelEmul.Create(PanelDisplay, (width - 156) / 2, 0, 156, 62, RGB(0, 0, 0));
     PanelEmul.SetCaption(L"", emulFont_, kRed, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
 
@@ -250,7 +254,7 @@ void TFormMain::CreateControls() {
     ComboBoxMode.OnDraw = [this](DRAWITEMSTRUCT* item) { ComboBoxModeDrawItem(item); };
 
     // Interval band.
-    intervalFont_ = widgets::Font(L"Tahoma", 19);
+    intervalFont_ = ScaledFont(L"Tahoma", 19);
     const int editX = width - 50, imageX = editX - 4 - 32;
     LabelInterval.Create(PanelInterval, L"Интервал смены информации (1-255), сек.", 0, 0, imageX - 4, 38, face,
                          SS_CENTERIMAGE);
@@ -259,7 +263,12 @@ void TFormMain::CreateControls() {
     EditInterval.Create(PanelInterval, L"0", editX, 4, 50, 30, 3);
     EditInterval.OnKeyPress = [this](wchar_t& key) { EditIntervalKeyPress(key); };
     EditInterval.OnChange = [this] { EditIntervalChange(); };
-    EditInterval.OnExit = [this] { EditIntervalExit(); };
+    // Leaving the field is focus moving to another control of this window;
+    // another program, a dialog or the window's end is not.
+    EditInterval.OnExit = [this] {
+        HWND to = GetFocus();
+        if (to && to != EditInterval && IsChild(hwnd, to)) EditIntervalExit();
+    };
     EditInterval.OnKeyDown = [this](WORD key) { FormKeyDown(key); };
     PopupMenuStandart.Create({{miCut, L"Вырезать", L"Ctrl+X", 2, false, [this] { miCutClick(); }},
                               {miCopy, L"Копировать", L"Ctrl+C", 3, false, [this] { miCopyClick(); }},
@@ -297,7 +306,7 @@ void TFormMain::FormShow() {
     ToolBarMain.SetImage(tbTime, 8);
     ToolBarMain.SetImage(tbHelp, 6);
     ToolBarMain.SetImage(tbAbout, 7);
-    ToolBarConnect.SetImage(tbInterface, board::IsInterface(board::Interface) ? board::Interface : I_IMAGENONE);
+    ToolBarConnect.SetImage(tbInterface, board::IsInterface(board::Interface) ? board::Interface.load() : I_IMAGENONE);
     // 4. The common configuration, the schedule and the controller file.
     Settings.LoadCommonAndController();
     board::Interface = Settings.Interface;
@@ -319,7 +328,7 @@ void TFormMain::FormShow() {
     if (Forms.Sett)
         for (int i = 0; i < 5; ++i) Forms.Sett->ComboBoxInterface.Add(InterfaceName(i));
     // 9. The interface button.
-    ToolBarConnect.SetImage(tbInterface, board::IsInterface(board::Interface) ? board::Interface : I_IMAGENONE);
+    ToolBarConnect.SetImage(tbInterface, board::IsInterface(board::Interface) ? board::Interface.load() : I_IMAGENONE);
     ToolBarConnect.SetHint(tbInterface, InterfaceName(board::Interface));
     // 10. Captions.
     SetText(FromField(AppInfo.Caption));
@@ -360,6 +369,13 @@ void TFormMain::FormActivate() {
 
 void TFormMain::FormClose() {
     Timer.SetEnabled(false);
+    // The correction leaving the field would make, silently: no interval
+    // outside 1..255 is saved.
+    long typed = board::ParseDecimal(Narrow(EditInterval.Text()));
+    if (typed < 1 || typed > 255 || BoardSettings.Interval == 0) {
+        EditInterval.SetText(L"1");
+        BoardSettings.Interval = 1;
+    }
     Settings.Interface = board::Interface;
     Settings.Save(hwnd);
 }
@@ -447,9 +463,43 @@ void TFormMain::tbInterfaceClick() {
 
 // ---- exchanges ----------------------------------------------------------------------
 
-void TFormMain::SpeedButtonGetClick() { board::RunReadSequence(*host_); }
+void TFormMain::SpeedButtonGetClick() {
+    board::RunReadSequence(*host_);
+    CloseIfAskedDuringExchange();
+}
 
-void TFormMain::SpeedButtonSetClick() { board::RunWriteSequence(*host_); }
+void TFormMain::SpeedButtonSetClick() {
+    board::RunWriteSequence(*host_);
+    CloseIfAskedDuringExchange();
+}
+
+namespace {
+// Nobody is left to read a box once the window closes.
+int Unattended(void*, const char*, const char*, unsigned type) {
+    return (type & 0xF) == compat::kBoxYesNo ? compat::kAnswerNo : compat::kAnswerOk;
+}
+}  // namespace
+
+// Closing during an exchange: the exchange ends at the next round of its wait
+// (a TCP connect at once), shows nothing, and the window closes (and saves)
+// once it is over, on the way out of the button's handler.
+LRESULT TFormMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_CLOSE && board::Busy) {
+        closeAfterExchange_ = true;
+        RavloSetNotifier(Unattended);
+        cCOM::SetMessageBoxHandler(Unattended);
+        cFTD::SetMessageBoxHandler(Unattended);
+        cGSM::SetMessageBoxHandler(Unattended);
+        cRFM::SetMessageBoxHandler(Unattended);
+        board::AbortExchange();
+        return 0;
+    }
+    return Form::HandleMessage(msg, wp, lp);
+}
+
+void TFormMain::CloseIfAskedDuringExchange() {
+    if (closeAfterExchange_) PostMessageW(hwnd, WM_CLOSE, 0, 0);
+}
 
 void TFormMain::EnableExchange(bool enabled) {
     SpeedButtonSet.Enable(enabled);
@@ -476,8 +526,36 @@ void TFormMain::ComboBoxModeDrawItem(DRAWITEMSTRUCT* item) {
     widgets::DrawListItem(ComboBoxMode, ComboBoxMode.PaintItem(*item), &ImageListZVL_Modes, HighlightColour);
 }
 
+namespace {
+// The control characters an edit control turns into cut, copy and paste.
+constexpr wchar_t kCtrlX = 0x18, kCtrlC = 0x03, kCtrlV = 0x16;
+}  // namespace
+
 void TFormMain::EditIntervalKeyPress(wchar_t& key) {
-    if ((key < L'0' || key > L'9') && key != L'\b') key = 0;
+    if (key == kCtrlV) {
+        PasteIntoInterval();
+        key = 0;
+        return;
+    }
+    if ((key < L'0' || key > L'9') && key != L'\b' && key != kCtrlX && key != kCtrlC) key = 0;
+}
+
+// A paste is typed text: what the key filter would drop is dropped.
+void TFormMain::PasteIntoInterval() {
+    std::wstring pasted;
+    if (IsClipboardFormatAvailable(CF_UNICODETEXT) && OpenClipboard(hwnd)) {
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+                pasted = text;
+                GlobalUnlock(data);
+            }
+        }
+        CloseClipboard();
+    }
+    std::wstring kept;
+    for (wchar_t c : pasted)
+        if (c >= L'0' && c <= L'9') kept += c;
+    EditInterval.Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(kept.c_str()));
 }
 
 void TFormMain::EditIntervalChange() {
@@ -524,7 +602,12 @@ void TFormMain::PopupMenuStandartPopup() {
 
 void TFormMain::miCutClick() { SendMessageW(GetFocus(), WM_CUT, 0, 0); }
 void TFormMain::miCopyClick() { SendMessageW(GetFocus(), WM_COPY, 0, 0); }
-void TFormMain::miPasteClick() { SendMessageW(GetFocus(), WM_PASTE, 0, 0); }
+void TFormMain::miPasteClick() {
+    if (GetFocus() == EditInterval)
+        PasteIntoInterval();
+    else
+        SendMessageW(GetFocus(), WM_PASTE, 0, 0);
+}
 
 // ---- the 100 ms tick ------------------------------------------------------------------
 

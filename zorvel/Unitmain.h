@@ -136,6 +136,7 @@ protected:
     void OnActivated() override { FormActivate(); }
     void OnClosing() override { FormClose(); }
     void OnKey(WORD key) override { FormKeyDown(key); }
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
     class Host;
@@ -144,6 +145,8 @@ private:
     void ApplyControllerSetting();
     void EnableExchange(bool enabled);
     void SetPickersToNow();
+    void PasteIntoInterval();
+    void CloseIfAskedDuringExchange();
     void ShowError(const std::string& text);
     int ShellOpen(const wchar_t* verb, const std::wstring& file, const char* errorPrefix);
 
@@ -151,5 +154,6 @@ private:
     bool shown_ = false;
     std::uint8_t lastNetworkFound_ = 0;
     int lastStatusIdx_ = -1;
+    bool closeAfterExchange_ = false;
     widgets::Font modeFont_, intervalFont_, emulFont_;
 };

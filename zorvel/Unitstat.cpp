@@ -10,7 +10,7 @@ TFormStat::TFormStat(HWND owner) {
     o.Owner = owner;
     o.FontPixels = 16;
     CreateForm(o);
-    labelFont_ = widgets::Font(L"Tahoma", 16);
+    labelFont_ = ScaledFont(L"Tahoma", 16);
     LabelStat.Create(hwnd, 0, 0, 344, 54);
     LabelStat.SetCaption(L"", labelFont_, GetSysColor(COLOR_BTNTEXT), DT_CENTER | DT_VCENTER | DT_WORDBREAK);
     drag_.Attach(hwnd);

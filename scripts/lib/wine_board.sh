@@ -25,11 +25,12 @@ board_stop() {
   board_sim_pid=""
 }
 
-# xvfb_start: a private X display (sets DISPLAY) for a run without one.
+# xvfb_start [WIDTHxHEIGHT]: a private X display (sets DISPLAY) for a run
+# without one, 1024x768 unless a size is given.
 xvfb_start() {
-  local fifo number
+  local fifo number size=${1:-1024x768}
   fifo=$(mktemp -u) && mkfifo "$fifo"
-  Xvfb -displayfd 7 -screen 0 1024x768x24 -nolisten tcp 7>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 7 -screen 0 "${size}x24" -nolisten tcp 7>"$fifo" >/dev/null 2>&1 &
   board_xvfb_pid=$!
   read -r -t 20 number <"$fifo" || { rm -f "$fifo"; echo "Xvfb did not start" >&2; return 1; }
   rm -f "$fifo"

@@ -130,6 +130,16 @@ void ClearCalls() {
 
 Answers& CurrentAnswers() { return Shared().answers; }
 
+namespace {
+std::function<void()> g_whileOpening;  // window thread only
+}  // namespace
+
+void WhileOpening(std::function<void()> action) { g_whileOpening = std::move(action); }
+
+void RunWhileOpening() {
+    if (g_whileOpening) g_whileOpening();
+}
+
 void AddReply(const Reply& reply) {
     State& s = Shared();
     std::lock_guard<std::mutex> hold(s.lock);
@@ -180,6 +190,7 @@ void Reset() {
         std::lock_guard<std::mutex> hold(s.lock);
         s.calls.clear();
         s.answers = Answers{};
+        g_whileOpening = nullptr;
         s.replies.clear();
         s.pending.clear();
         s.now = 0;
@@ -355,6 +366,7 @@ bool cGSM::Open(bool showMessages) {
 }
 bool cGSM::PowerOn(bool call) {
     fakes::Record("GSM.PowerOn(" + fakes::Flags({call}) + ")");
+    fakes::RunWhileOpening();
     return fakes::CopyAnswers().gsmPowerOn;
 }
 bool cGSM::CSD_Close() {
@@ -429,6 +441,7 @@ cRavlo::~cRavlo() {
 }
 bool cRavlo::Open(bool showMessages, bool startReader) {
     fakes::Record("TCP.Open(" + fakes::Flags({showMessages, startReader}) + ")");
+    fakes::RunWhileOpening();
     const bool opened = fakes::CopyAnswers().tcpOpen;
     Socket = opened ? 1 : 0;
     return opened;

@@ -55,6 +55,9 @@ struct Answers {
     unsigned char bitMode = 0;  // what GetBitMode reports
 };
 Answers& CurrentAnswers();
+// Runs inside cRavlo::Open and cGSM::PowerOn, as a window message handled
+// while they wait would (nullptr: nothing). Reset clears it.
+void WhileOpening(std::function<void()> action);
 
 // A scripted answer: when `transport` sends bytes that begin with `command`
 // (every send when empty), `reply` is delivered `delayMs` of virtual time

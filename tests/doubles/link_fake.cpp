@@ -25,8 +25,11 @@ void Append(const std::string& bytes) {
     g_state.Reply += bytes.substr(0, room);
 }
 
+bool g_aborted = false;
+
 void Advance(unsigned ms) {
     g_state.NowMs += ms;
+    if (g_state.AbortAtMs && g_state.NowMs >= g_state.AbortAtMs) g_aborted = true;
     while (!g_pending.empty() && g_pending.front().AtMs <= g_state.NowMs) {
         Append(g_pending.front().Bytes);
         g_pending.erase(g_pending.begin());
@@ -40,6 +43,7 @@ State& Fake() { return g_state; }
 void Reset() {
     g_state = State{};
     g_pending.clear();
+    g_aborted = false;
     board::Interface = 0;
     board::Busy = false;
 }
@@ -48,10 +52,11 @@ void Reset() {
 
 namespace board {
 
+using linkfake::g_aborted;
 using linkfake::g_pending;
 using linkfake::g_state;
 
-std::int8_t Interface = 0;
+std::atomic<std::int8_t> Interface{0};
 bool Busy = false;
 
 void WireTransports(void*) {}
@@ -106,12 +111,16 @@ void SendCommand(const std::string& text) {
     InterfaceSend(copy.data(), static_cast<int>(copy.size()));
 }
 
+void AbortExchange() { g_aborted = true; }
+bool ExchangeAborted() { return g_aborted; }
+void ClearAbort() { g_aborted = false; }
+
 void WaitReply() {
-    for (int round = 0; round < 10; ++round) linkfake::Advance(200);
+    for (int round = 0; round < 10 && !g_aborted; ++round) linkfake::Advance(200);
 }
 
 Acknowledge WaitAcknowledge(unsigned limitMs) {
-    for (unsigned counted = 0; counted < limitMs; counted += 50) {
+    for (unsigned counted = 0; counted < limitMs && !g_aborted; counted += 50) {
         linkfake::Advance(50);
         Acknowledge answer = CheckAcknowledge(g_state.Reply);
         if (answer != Acknowledge::NothingYet) return answer;
@@ -120,11 +129,11 @@ Acknowledge WaitAcknowledge(unsigned limitMs) {
 }
 
 void SettlePause() {
-    for (int round = 0; round < 108; ++round) linkfake::Advance(56);
+    for (int round = 0; round < 108 && !g_aborted; ++round) linkfake::Advance(56);
 }
 
 bool WaitReplyUntil(const std::function<bool(const std::string&)>& complete, unsigned limitMs) {
-    for (unsigned counted = 0; counted < limitMs; counted += 5) {
+    for (unsigned counted = 0; counted < limitMs && !g_aborted; counted += 5) {
         linkfake::Advance(5);
         if (complete(g_state.Reply)) return true;
     }

@@ -34,6 +34,7 @@ struct State {
     std::vector<std::string>* Events = nullptr;  // "open", "send ...", "close", "clear"
     Responder Respond;
     std::string Reply;  // what arrived since the last clear
+    unsigned long AbortAtMs = 0;  // AbortExchange once the virtual clock reaches this (0: never)
 };
 
 State& Fake();

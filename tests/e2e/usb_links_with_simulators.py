@@ -57,6 +57,7 @@ def main():
             for name, log, options in [
                     ("MODEM", modem_log, ["--modem"]),
                     ("BUSY_MODEM", os.path.join(workdir, "busy.log"), ["--modem", "--modem-fault", "busy"]),
+                    ("SLOW_MODEM", os.path.join(workdir, "slow.log"), ["--modem", "--modem-ring-ms", "600000"]),
                     ("RADIO", radio_log, ["--radio", "--radio-channel", "5", "--radio-drop", "50",
                                           "--radio-pins", pins])]:
                 process, port = start(boardsim, log, options)

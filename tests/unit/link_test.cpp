@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -265,6 +266,65 @@ TEST_F(LinkTest, TheWaitsSleepInTheirRoundsAndHandleMessagesAfterEach) {
     EXPECT_EQ(clock.Now(), 2000u + 6048 + 3000);
 }
 
+// A close handled during a wait (a window message) ends every wait at the end
+// of its round; the next exchange clears it.
+TEST_F(LinkTest, AnAbortEndsEveryWaitAtTheEndOfItsRound) {
+    struct Row {
+        const char* wait;
+        std::function<void()> run;
+        std::uint64_t abortAtMs, endsAtMs;
+    } rows[] = {
+        {"WaitReply", [] { board::WaitReply(); }, 500, 600},
+        {"WaitAcknowledge", [] { EXPECT_EQ(board::WaitAcknowledge(3000), Acknowledge::NothingYet); }, 120, 150},
+        {"SettlePause", [] { board::SettlePause(); }, 100, 112},
+        {"WaitReplyUntil", [] { EXPECT_FALSE(board::WaitReplyUntil([](const std::string&) { return false; }, 5000)); }, 7, 10},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.wait);
+        board::ClearAbort();
+        const std::uint64_t start = clock.Now();
+        clock.onMessages = [&] {
+            if (clock.Now() - start >= row.abortAtMs) board::AbortExchange();
+        };
+        row.run();
+        EXPECT_EQ(clock.Now() - start, row.endsAtMs);
+        EXPECT_TRUE(board::ExchangeAborted());
+    }
+    clock.onMessages = nullptr;
+    board::ClearAbort();
+    const std::uint64_t start = clock.Now();
+    board::WaitReply();
+    EXPECT_EQ(clock.Now() - start, 2000u);
+}
+
+// A close handled while a transport still opens ends that open; one handled
+// during a wait leaves the transport to the sequence's own close.
+TEST_F(LinkTest, AnAbortDuringTheOpenClosesATcpConnectOrAGsmCallSetUp) {
+    struct Row {
+        std::int8_t selected;
+        Calls calls;
+    } rows[] = {
+        {2, {"TCP.Open(1,1)", "TCP.Close()"}},
+        {3, {"GSM.Open(1)", "GSM.PowerOn(1)", "GSM.Close()"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(int(row.selected));
+        board::Interface = row.selected;
+        board::ClearAbort();
+        fakes::ClearCalls();
+        fakes::WhileOpening([] { board::AbortExchange(); });
+        board::InterfaceOpen(true, true);
+        EXPECT_EQ(fakes::Calls(), row.calls);
+        EXPECT_TRUE(board::ExchangeAborted());
+    }
+    fakes::WhileOpening(nullptr);
+    board::Interface = 2;
+    fakes::ClearCalls();
+    board::AbortExchange();  // not opening: the waits see it
+    EXPECT_EQ(fakes::Calls(), Calls{});
+    board::ClearAbort();
+}
+
 TEST_F(LinkTest, WaitReplyTakesItsTwoSecondsEvenWhenTheAnswerIsEarly) {
     board::Interface = 0;
     fakes::AddReply({Kind::COM, "read status\r", "Type=10.1\r\n", 30});
@@ -357,6 +417,33 @@ TEST_F(LinkTest, AReaderThreadAppendsWhileTheWindowThreadClearsAndSearches) {
     EXPECT_GT(clears, 0);
     const std::string buffer = board::ReplyBufferCopy();
     EXPECT_EQ(buffer.find_first_not_of('\0', board::ReplyLength()), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// The settings dialog may change the interface while a transport still
+// delivers on a thread of its own; under ThreadSanitizer a plain byte shared
+// that way is a reported race.
+TEST_F(LinkTest, TheInterfaceChangesWhileTransportThreadsDeliver) {
+    constexpr int kRounds = 5000;
+    std::atomic<bool> done{false};
+    std::thread usb([&] {
+        char block[] = "x";
+        while (!done.load()) {
+            board::FTD.pRecvCallback(block, 1);
+            board::COM.pRecvCallback(block, 1);
+        }
+    });
+    for (int i = 0; i < kRounds; ++i) {
+        board::Interface = static_cast<std::int8_t>(i % 5);
+        board::ClearReply();
+    }
+    done = true;
+    usb.join();
+    board::Interface = 0;
+    EXPECT_LE(board::ReplyLength(), board::ReplyCapacity);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <sstream>
@@ -527,7 +528,8 @@ TEST_F(RavloTest, RefusedConnectFailsWithTheTextOf10061) {
         EXPECT_EQ(tcp->ConnectState, 0);
         EXPECT_EQ(tcp->LastError, 10061u);
         const char* text = "Ошибка соединения На сокете нет запущенных серверов";
-        EXPECT_EQ(Log(), std::vector<std::string>{text});
+        // The log is Windows-1251 text, the message box UTF-8 as every text of the library.
+        EXPECT_EQ(Log(), std::vector<std::string>{"\xCE\xF8\xE8\xE1\xEA\xE0 \xF1\xEE\xE5\xE4\xE8\xED\xE5\xED\xE8\xFF \xCD\xE0 \xF1\xEE\xEA\xE5\xF2\xE5 \xED\xE5\xF2 \xE7\xE0\xEF\xF3\xF9\xE5\xED\xED\xFB\xF5 \xF1\xE5\xF0\xE2\xE5\xF0\xEE\xE2"});
         std::vector<Box> boxes = Boxes();
         ASSERT_EQ(boxes.size(), showMessages ? 1u : 0u);
         if (showMessages) {
@@ -636,7 +638,7 @@ TEST_F(RavloTest, AConnectThatNeverCompletesTimesOutWithTheTextOf10060) {
     EXPECT_EQ(tcp->Socket, 0);
     EXPECT_EQ(tcp->LastError, 10060u);
     const char* text = "Ошибка соединения Превышено время ожидания отклика сервера";
-    EXPECT_EQ(Log(), std::vector<std::string>{text});
+    EXPECT_EQ(Log(), std::vector<std::string>{"\xCE\xF8\xE8\xE1\xEA\xE0 \xF1\xEE\xE5\xE4\xE8\xED\xE5\xED\xE8\xFF \xCF\xF0\xE5\xE2\xFB\xF8\xE5\xED\xEE \xE2\xF0\xE5\xEC\xFF \xEE\xE6\xE8\xE4\xE0\xED\xE8\xFF \xEE\xF2\xEA\xEB\xE8\xEA\xE0 \xF1\xE5\xF0\xE2\xE5\xF0\xE0"});
     std::vector<Box> boxes = Boxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, text);
@@ -700,6 +702,52 @@ TEST_F(RavloTest, AnExceptionInTheCallbackClosesAndIsShownWithoutOwner) {
     EXPECT_EQ(boxes[0].type, kErrorBox);
     EXPECT_EQ(Log(), (std::vector<std::string>{"Connected to 127.0.0.1", "Recv: Ok\r", "Exception in ThreadProcRead",
                                                "Closed", "Disconnected: 127.0.0.1 "}));
+}
+
+// A peer that stops reading: the blocked Send is this object's alone. Another
+// object sends and closes meanwhile, a Close from another thread ends the
+// blocked Send, and with no Close it ends once its time limit has passed.
+TEST_F(RavloTest, ASendToAPeerThatStopsReadingBlocksNothingElseAndEnds) {
+    loopback::Listener server;
+    tcp->Port = server.Port();
+    tcp->LogFile[0] = '\0';
+    const std::string flood(64u << 20, 'x');  // far more than both sides' socket buffers
+    const unsigned previous = RavloSetSendTimeout(10u * 60u * 1000u);
+    EXPECT_EQ(previous, 5000u);
+
+    ASSERT_TRUE(tcp->Open(false, true));
+    loopback::Peer deaf = server.Accept();  // never reads
+    auto blocked = std::async(std::launch::async, [&] { return tcp->Send(flood.data(), flood.size()); });
+    ASSERT_EQ(blocked.wait_for(200ms), std::future_status::timeout) << "the peer's buffers took it all";
+
+    const std::string otherIni = UniqueName("ini");
+    auto other = std::make_unique<cRavlo>(otherIni.c_str());
+    std::snprintf(other->IPv4, sizeof other->IPv4, "127.0.0.1");
+    other->Port = server.Port();
+    auto meanwhile = std::async(std::launch::async, [&] {
+        bool opened = other->Open(false, true);
+        bool sent = other->Send("read status\r", 12);
+        other->Close();
+        return opened && sent;
+    });
+    loopback::Peer board = server.Accept();
+    ASSERT_EQ(meanwhile.wait_for(30s), std::future_status::ready) << "another object waited for the blocked Send";
+    EXPECT_TRUE(meanwhile.get());
+    EXPECT_EQ(board.Receive(12), "read status\r");
+    other.reset();
+    std::remove(Path(otherIni).c_str());
+
+    tcp->Close();  // from this thread, while the Send blocks on another
+    ASSERT_EQ(blocked.wait_for(30s), std::future_status::ready) << "Close did not end the blocked Send";
+    EXPECT_TRUE(blocked.get());
+    EXPECT_EQ(tcp->Socket, 0);
+
+    RavloSetSendTimeout(300);
+    ASSERT_TRUE(tcp->Open(false, true));
+    loopback::Peer deafAgain = server.Accept();
+    EXPECT_TRUE(tcp->Send(flood.data(), flood.size()));  // returns once the limit has passed
+    RavloSetSendTimeout(previous);
+    tcp->Close();
 }
 
 // The reading thread's own end and the host's Close meet in every order.

@@ -576,6 +576,72 @@ TEST_F(Sequences, AnExceptionFromTheHostStillClosesTheTransportAndRestoresTheWin
     EXPECT_EQ(host.events.back(), "get caption Прочитать");
 }
 
+// The window closing during an exchange ends it at the next round of the
+// current wait: nothing more is sent, no box is shown, the transport is closed
+// once and the window given back, whatever the exchange was doing.
+TEST_F(Sequences, AnAbortEndsTheExchangeAtTheNextRoundWithoutABox) {
+    struct Row {
+        const char* what;
+        bool write;
+        std::int8_t interface;
+        bool silent;
+        unsigned long abortAtMs;
+        std::vector<std::string> wire;
+        unsigned long endsAtMs;
+    } rows[] = {
+        {"read, waiting for the status", false, 0, false, 1000, {"read status\r"}, 1000},
+        {"read, radio retries of a silent board", false, 4, true, 4100, {"read status\r", "read status\r", "read status\r"}, 4200},
+        {"write, waiting for the date's Ok", true, 0, true, 2000 + 50, {"read status\r", "write date=06.12.26\r"}, 2050},
+        {"write, the pause after the mode", true, 0, false, 3000,
+         {"read status\r", "write date=06.12.26\r", "write time=09.05.03\r", "write brightness=100.80.60.20\r",
+          "write timeEx= 6.10.16.21\r", "write mode=3\r"}, 3004},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Fresh();
+        host.pickerDate = {6, 12, 2026};
+        host.pickerTime = {9, 5, 3};
+        board::Interface = row.interface;
+        board.silent = row.silent && !row.write;
+        if (row.write && row.silent) {  // the status is answered, then nothing
+            Fake().Respond = [](const std::string& c) {
+                return c == "read status\r" ? std::vector<Delivery>{{100, kGoodReply}} : std::vector<Delivery>{};
+            };
+        } else {
+            Start();
+        }
+        Fake().AbortAtMs = row.abortAtMs;
+        ExchangeResult r = row.write ? RunWriteSequence(host) : RunReadSequence(host);
+        EXPECT_EQ(r.End, ExchangeEnd::Aborted);
+        EXPECT_EQ(r.Outcome, "Aborted");
+        EXPECT_TRUE(host.boxes.empty());
+        EXPECT_EQ(Wire(), row.wire);
+        EXPECT_EQ(Fake().NowMs, row.endsAtMs);
+        EXPECT_EQ(Fake().Closes, 1);
+        EXPECT_FALSE(board::Busy);
+        EXPECT_EQ(host.events.back(), row.write ? "set caption Установить" : "get caption Прочитать");
+    }
+}
+
+TEST_F(Sequences, AnAbortDuringTheOpenShowsNothingAndTheNextExchangeRunsWhole) {
+    Fake().OpenResult = false;
+    // The window's close handler aborts while the transport still connects.
+    struct AbortingHost : RecordingHost {
+        void RepaintNow() override {
+            RecordingHost::RepaintNow();
+            board::AbortExchange();
+        }
+    } aborting;
+    ExchangeResult r = RunReadSequence(aborting);
+    EXPECT_EQ(r.End, ExchangeEnd::Aborted);
+    EXPECT_TRUE(aborting.boxes.empty());
+    EXPECT_EQ(Fake().Closes, 0) << "a failed open is not closed";
+
+    Fake().OpenResult = true;
+    ExchangeResult next = Read();
+    EXPECT_EQ(next.End, ExchangeEnd::Succeeded) << "the abort belongs to the exchange it ended";
+}
+
 TEST(StatusReplyComplete, NeedsAllSevenLabelsInOrderEachWithItsCr) {
     struct Row {
         std::string text;

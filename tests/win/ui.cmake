@@ -22,6 +22,16 @@ zorvel_add_test(NAME ui_small_test WIN_ONLY TIMEOUT 120
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_small_test.cpp $<TARGET_OBJECTS:zorvel_resources>
   LIBS zorvel_forms_fakes zorvel_ui_support zorvel_test_support_fakes)
 
+# The windows at 100, 150 and 200 % scaling, each DPI in a Wine prefix of its own.
+add_executable(ui_dpi_test ${CMAKE_CURRENT_LIST_DIR}/ui_dpi_test.cpp $<TARGET_OBJECTS:zorvel_resources>)
+target_link_libraries(ui_dpi_test PRIVATE zorvel_forms_fakes zorvel_ui_support zorvel_test_support_fakes
+                      zorvel_gtest_main)
+foreach(dpi 96 144 192)
+  add_test(NAME ui_dpi_${dpi}
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/ui_dpi.sh ${dpi} $<TARGET_FILE:ui_dpi_test> ${ZORVEL_WINE_RUN} --gtest_brief=1)
+  set_tests_properties(ui_dpi_${dpi} PROPERTIES TIMEOUT 300 RESOURCE_LOCK zorvel_program_ini)
+endforeach()
+
 zorvel_add_test(NAME ui_main_test WIN_ONLY
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_main_test.cpp ${CMAKE_CURRENT_LIST_DIR}/ui_menus_test.cpp
           $<TARGET_OBJECTS:zorvel_resources>

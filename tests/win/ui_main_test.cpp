@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -245,6 +246,95 @@ TEST_F(MainWindow, TypingAndLeavingTheIntervalField) {
             EXPECT_EQ(c.text, m.EditInterval.Text());
         }
     }
+}
+
+// The check runs when the focus moves to another control of the window, never
+// when it goes to another window (a dialog, another program) or the window closes.
+TEST_F(MainWindow, TheIntervalIsCheckedOnlyWhenAnotherControlOfTheWindowTakesTheFocus) {
+    Open();
+    TFormMain& m = Main();
+    uitest::BoxRecorder boxes;
+
+    HWND elsewhere = CreateWindowExW(0, L"STATIC", L"elsewhere", WS_POPUP | WS_VISIBLE, 0, 0, 50, 20, nullptr,
+                                     nullptr, nullptr, nullptr);
+    SetFocus(m.EditInterval);
+    m.EditInterval.SetText(L"0");
+    SetFocus(elsewhere);
+    EXPECT_TRUE(boxes.Boxes.empty()) << "focus went to another window";
+    EXPECT_EQ(L"0", m.EditInterval.Text());
+    DestroyWindow(elsewhere);
+
+    SetFocus(m.EditInterval);
+    SetFocus(m.ComboBoxMode);
+    ASSERT_EQ(1u, boxes.Boxes.size());
+    EXPECT_EQ("Внимание", boxes.Boxes[0].Caption);
+    EXPECT_EQ(L"1", m.EditInterval.Text());
+
+    boxes.Boxes.clear();
+    SetFocus(m.EditInterval);
+    m.EditInterval.SetText(L"0");
+    SendMessageW(m, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(boxes.Boxes.empty()) << "closing shows no warning";
+    char value[64];
+    GetPrivateProfileStringA("ZVL", "Interval", "", value, sizeof value, BinPath("Zorvel.ini").c_str());
+    EXPECT_STREQ("1", value) << "an interval outside 1..255 is never saved";
+}
+
+TEST_F(MainWindow, AnIntervalOfZeroFromTheFileIsSavedAsOne) {
+    Open("[COMMON]\r\nControllerSetting=1\r\n", "[ZVL]\r\nMode=1\r\n");
+    uitest::BoxRecorder boxes;
+    SendMessageW(Main(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(boxes.Boxes.empty());
+    char value[64];
+    GetPrivateProfileStringA("ZVL", "Interval", "", value, sizeof value, BinPath("Zorvel.ini").c_str());
+    EXPECT_STREQ("1", value);
+}
+
+// Ctrl+X, Ctrl+C and Ctrl+V reach the field through its key filter; a paste
+// is filtered like typed text.
+TEST_F(MainWindow, CutCopyAndPasteKeysWorkInTheIntervalField) {
+    Open();
+    TFormMain& m = Main();
+    auto clipboard = [&]() {
+        std::wstring text;
+        if (OpenClipboard(m)) {
+            if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+                text = static_cast<const wchar_t*>(GlobalLock(data));
+                GlobalUnlock(data);
+            }
+            CloseClipboard();
+        }
+        return text;
+    };
+    auto setClipboard = [&](const std::wstring& text) {
+        ASSERT_TRUE(OpenClipboard(m));
+        EmptyClipboard();
+        HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+        std::memcpy(GlobalLock(data), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+        GlobalUnlock(data);
+        SetClipboardData(CF_UNICODETEXT, data);
+        CloseClipboard();
+    };
+
+    SetFocus(m.EditInterval);
+    m.EditInterval.SetText(L"123");
+    m.EditInterval.Send(EM_SETSEL, 0, -1);
+    Type(L"\x03");
+    EXPECT_EQ(L"123", clipboard()) << "Ctrl+C";
+    Type(L"\x18");
+    EXPECT_EQ(L"", m.EditInterval.Text()) << "Ctrl+X";
+    Type(L"\x16");
+    EXPECT_EQ(L"123", m.EditInterval.Text()) << "Ctrl+V";
+    EXPECT_EQ(123, m.BoardSettings.Interval);
+
+    setClipboard(L"4a5 ");
+    m.EditInterval.Send(EM_SETSEL, 0, -1);
+    Type(L"\x16");
+    EXPECT_EQ(L"45", m.EditInterval.Text()) << "only the digits of a paste arrive";
+    setClipboard(L"abc");
+    m.EditInterval.Send(EM_SETSEL, 0, -1);
+    m.miPasteClick();
+    EXPECT_EQ(L"", m.EditInterval.Text()) << "the menu's paste filters too";
 }
 
 TEST_F(MainWindow, TheFieldTurnsRedWhileTheWarningIsShown) {

@@ -142,4 +142,56 @@ TEST(MainWindowOverUsbLinks, ReadsThroughTheGsmModemAndTheRadio) {
     testsupport::RemoveProgramIniFiles();
 }
 
+HWND g_closing = nullptr;
+void CALLBACK CloseTheWindow(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    PostMessageW(g_closing, WM_CLOSE, 0, 0);
+}
+// The modem gives a call 70 s before it stops ringing; a close that only
+// took effect then would trip this first.
+bool g_watchdogFired = false;
+void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD) {
+    g_watchdogFired = true;
+    PostQuitMessage(99);
+}
+
+// The slave modem never answers the call (10 minutes of ringing): closing the
+// window while the call is being set up ends it, and the program with it.
+TEST(MainWindowOverUsbLinks, ClosingWhileTheGsmCallIsSetUpEndsTheProgram) {
+    const std::string slowPort = Env("BOARDSIM_SLOW_MODEM_PORT");
+    ASSERT_FALSE(slowPort.empty()) << "run through usb_links_with_simulators.py";
+    {
+        std::ofstream common(BinPath("Common.ini"), std::ios::binary);
+        common << "[COMMON]\r\nInterface=3\r\nControllerSetting=1\r\n";
+        std::ofstream slaves(BinPath("CSD_Numbers.ini"), std::ios::binary);
+        slaves << "[SLAVES]\r\nCount=1\r\nIndex=0\r\nN0=+71234567890\r\n";
+    }
+    std::snprintf(board::FTD.DeviceName, sizeof board::FTD.DeviceName, "DEV0");
+    SetEnvironmentVariableA("FTD2XX_DOUBLE_DEVICES", "1");
+    SetEnvironmentVariableA("FTD2XX_DOUBLE_CONNECT", ("tcp:127.0.0.1:" + slowPort).c_str());
+    uitest::BoxRecorder boxes;
+    int exitCode = -1;
+    {
+        TForms forms;
+        TFormMain& FormMain = forms.FormMain;
+        FormMain.Show(true);
+        uitest::FlushEvents(100);
+        ASSERT_EQ(3, board::Interface);
+        g_closing = FormMain;
+        const UINT_PTR watchdog = SetTimer(nullptr, 0, 30000, Watchdog);
+        SetTimer(nullptr, 0, 1500, CloseTheWindow);  // the modem is dialling by then
+        FormMain.SpeedButtonGetClick();
+        EXPECT_FALSE(g_watchdogFired) << "the call set-up ran on after the close";
+        EXPECT_TRUE(boxes.Boxes.empty());
+        EXPECT_EQ(0, board::GSM.ModemOn);
+        EXPECT_EQ(nullptr, board::FTD.hDevice);
+        exitCode = widgets::RunMessageLoop();
+        KillTimer(nullptr, watchdog);
+        EXPECT_FALSE(IsWindow(FormMain));
+    }
+    EXPECT_EQ(0, exitCode) << "ended by the window, not by the watchdog";
+    for (auto set : {cFTD::SetMessageBoxHandler, cGSM::SetMessageBoxHandler, cRFM::SetMessageBoxHandler}) set(nullptr);
+    for (const char* name : {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"}) std::remove(BinPath(name).c_str());
+}
+
 }  // namespace

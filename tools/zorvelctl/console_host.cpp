@@ -272,7 +272,8 @@ std::string JsonReport(Command command, const board::ExchangeResult& result, con
 int ExitStatus(const board::ExchangeResult& result, const Verification* verification) {
     switch (result.End) {
         case board::ExchangeEnd::Succeeded: return verification && verification->Done && !verification->Ok() ? 1 : 0;
-        case board::ExchangeEnd::Failed: return 1;
+        case board::ExchangeEnd::Failed:
+        case board::ExchangeEnd::Aborted: return 1;
         case board::ExchangeEnd::NotOpened: return 3;
     }
     return 1;

@@ -5,15 +5,11 @@
 #include <cstdlib>
 
 #include "compat/platform.h"
-#include "compat/profile.h"
+#include "compat/ini_file.h"
 
 namespace transports {
 
 namespace {
-bool HasDirectoryPart(const char* name) {
-    return std::strchr(name, '/') != nullptr || std::strchr(name, '\\') != nullptr;
-}
-
 // Leading digits after optional blanks and sign; 0 without digits; saturates.
 long LeadingDecimal(const char* text) {
     while (*text == ' ' || *text == '\t') ++text;
@@ -30,14 +26,13 @@ long LeadingDecimal(const char* text) {
 }  // namespace
 
 SettingsFile::SettingsFile(const char* name) {
-    const char* bare = name ? name : "";
-    path_ = HasDirectoryPart(bare) ? std::string(bare) : compat::JoinPath(compat::ExecutableDir(), bare);
+    path_ = compat::FileBesideExecutable(name);
 }
 
 void SettingsFile::ReadText(const char* section, const char* key, const char* fallback, char* out,
                             std::size_t size) const {
     if (size == 0) return;
-    GetPrivateProfileStringA(section, key, fallback, out, static_cast<DWORD>(size), path_.c_str());
+    compat::ReadIniString(path_, section, key, fallback, out, static_cast<std::uint32_t>(size));
     out[size - 1] = '\0';
 }
 
@@ -51,7 +46,7 @@ long SettingsFile::ReadNumber(const char* section, const char* key, long fallbac
 }
 
 void SettingsFile::WriteText(const char* section, const char* key, const char* value) const {
-    WritePrivateProfileStringA(section, key, value, path_.c_str());
+    compat::WriteIniString(path_, section, key, value);
 }
 
 void SettingsFile::WriteNumber(const char* section, const char* key, long value) const {

@@ -28,7 +28,7 @@ cRavlo TCP("TCP.ini");
 cGSM GSM("GSM.ini");
 cRFM RFM("RFM.ini");
 
-std::int8_t Interface = 0;
+std::atomic<std::int8_t> Interface{0};
 bool Busy = false;
 
 namespace {
@@ -82,6 +82,9 @@ PlatformWaiter platformWaiter;
 std::atomic<Waiter*> currentWaiter{&platformWaiter};
 
 // One round of every wait: sleep, then let the window handle its messages.
+std::atomic<bool> exchangeAborted{false};
+std::atomic<bool> opening{false};  // InterfaceOpen runs (and handles window messages)
+
 void Round(Waiter& waiter, unsigned ms, bool alertable) {
     waiter.Sleep(ms, alertable);
     waiter.HandleMessages();
@@ -165,7 +168,7 @@ void BoardChannel::Receive(const char* data, int count) {
 ChannelBinding::ChannelBinding(BoardChannel& channel) : previous_(boundChannel) { boundChannel = &channel; }
 ChannelBinding::~ChannelBinding() { boundChannel = previous_; }
 
-std::int8_t CurrentInterface() { return boundChannel ? boundChannel->InterfaceIndex() : Interface; }
+std::int8_t CurrentInterface() { return boundChannel ? boundChannel->InterfaceIndex() : Interface.load(); }
 
 void SetBusy(bool busy) {
     if (!boundChannel) Busy = busy;
@@ -203,6 +206,10 @@ bool FtdSetBitMode(unsigned char mask, unsigned char mode) { return FTD.SetBitMo
 
 bool InterfaceOpen(bool showMessages, bool startReader) {
     if (boundChannel) return boundChannel->Open(showMessages, startReader);
+    struct Opening {
+        Opening() { opening = true; }
+        ~Opening() { opening = false; }
+    } during;
     switch (Interface) {
         case kInterfaceSerial: return COM.Open(showMessages, startReader);
         case kInterfaceUsb: return FTD.Open(showMessages, startReader);
@@ -278,14 +285,29 @@ void SendCommand(const std::string& text) {
     InterfaceSend(bytes.data(), static_cast<int>(bytes.size()));
 }
 
+void AbortExchange() {
+    exchangeAborted = true;
+    if (!opening) return;  // the waits end at their next round
+    // An open still under way ends now rather than at its own time-outs: a TCP
+    // connect, a GSM modem's network search or data call set-up. Both stop
+    // their waits when closed from a handler run inside them.
+    switch (Interface) {
+        case 2: TCP.Close(); break;
+        case 3: GSM.Close(); break;
+        default: break;
+    }
+}
+bool ExchangeAborted() { return exchangeAborted.load(); }
+void ClearAbort() { exchangeAborted = false; }
+
 void WaitReply() {
     Waiter& waiter = *currentWaiter.load();
-    for (int round = 0; round < 10; ++round) Round(waiter, 200, true);
+    for (int round = 0; round < 10 && !exchangeAborted; ++round) Round(waiter, 200, true);
 }
 
 Acknowledge WaitAcknowledge(unsigned limitMs) {
     Waiter& waiter = *currentWaiter.load();
-    for (std::uint64_t counted = 0; counted < limitMs; counted += 50) {
+    for (std::uint64_t counted = 0; counted < limitMs && !exchangeAborted; counted += 50) {
         Round(waiter, 50, true);
         Acknowledge seen = CurrentReply().Check();
         if (seen != Acknowledge::NothingYet) return seen;
@@ -295,7 +317,7 @@ Acknowledge WaitAcknowledge(unsigned limitMs) {
 
 void SettlePause() {
     Waiter& waiter = *currentWaiter.load();
-    for (unsigned counted = 0; counted < 6000; counted += 56) Round(waiter, 56, false);
+    for (unsigned counted = 0; counted < 6000 && !exchangeAborted; counted += 56) Round(waiter, 56, false);
 }
 
 bool WaitReplyUntil(const std::function<bool(const std::string&)>& complete, unsigned limitMs) {
@@ -303,7 +325,7 @@ bool WaitReplyUntil(const std::function<bool(const std::string&)>& complete, uns
     Waiter& waiter = *currentWaiter.load();
     for (std::uint64_t counted = 0;; counted += kPollMs) {
         if (complete(ReplyText())) return true;
-        if (counted >= limitMs) return false;
+        if (counted >= limitMs || exchangeAborted) return false;
         Round(waiter, kPollMs, true);
     }
 }

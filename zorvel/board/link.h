@@ -4,6 +4,7 @@
 // which the board answers while the window stays responsive.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -29,7 +30,9 @@ extern cRavlo TCP;  // "TCP.ini"
 extern cGSM GSM;    // "GSM.ini"
 extern cRFM RFM;    // "RFM.ini"
 
-extern std::int8_t Interface;  // the selected InterfaceKind; anything else selects none
+// The selected InterfaceKind; anything else selects none. Set on the window
+// thread, read by the transports' threads in the receive callbacks.
+extern std::atomic<std::int8_t> Interface;
 extern bool Busy;              // a read or write sequence runs
 constexpr std::size_t ReplyCapacity = 1024;
 
@@ -73,6 +76,12 @@ void WaitReply();
 Acknowledge WaitAcknowledge(unsigned limitMs);
 // 108 rounds of a plain 56 ms sleep and the window messages: about 6.05 s.
 void SettlePause();
+// Ends the running exchange early (the window is being closed): every wait
+// returns at the end of its current round, and the sequence stops without a
+// message box. Cleared when the next exchange begins. Window thread.
+void AbortExchange();
+bool ExchangeAborted();
+void ClearAbort();
 // For the command-line client: polls the buffer in short rounds (a few ms)
 // through the waiter until complete(ReplyText()) is true or limitMs have
 // passed; returns whether it completed.

@@ -129,17 +129,6 @@ void ParseFour(std::string_view value, std::size_t valueStart, std::int8_t* out[
 
 }  // namespace
 
-long ParseDecimal(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && IsSpace(text[i])) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    std::uint32_t value = 0;
-    for (; i < text.size() && IsDigit(text[i]); ++i) value = value * 10u + static_cast<std::uint32_t>(text[i] - '0');
-    if (negative) value = 0u - value;
-    return static_cast<long>(static_cast<std::int32_t>(value));
-}
-
 std::string BuildReadStatus() { return "read status\r"; }
 
 std::string BuildWriteDate(int day, int month, int year) {

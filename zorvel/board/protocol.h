@@ -3,6 +3,8 @@
 // transport, window or timing lives here.
 #pragma once
 
+#include "compat/decimal.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -90,9 +92,7 @@ struct OutcomeText {
 OutcomeText OutcomeMessage(StatusOutcome outcome);
 const char* OutcomeName(StatusOutcome outcome);
 
-// The plain decimal rule: leading white space skipped, optional sign, digits up
-// to the first other character; no digits give 0. Saturates instead of
-// overflowing on absurdly long digit runs.
-long ParseDecimal(std::string_view text);
+// The plain decimal rule, shared with the transport libraries.
+using compat::ParseDecimal;
 
 }  // namespace board

@@ -32,6 +32,8 @@ Ending Failure(std::string outcome, std::string message) {
     return {ExchangeEnd::Failed, std::move(outcome), std::move(message)};
 }
 
+Ending Aborted() { return {ExchangeEnd::Aborted, "Aborted", {}}; }
+
 // Only the radio interface repeats a command that got no answer, and at most
 // RepeatsC times.
 bool MayRepeat(SequenceHost& host, std::int8_t& attempt) {
@@ -50,6 +52,7 @@ const char* IdleCaption(ExchangeButton button) {
 
 void BeginExchange(SequenceHost& host, ExchangeButton button) {
     SetBusy(true);
+    ClearAbort();
     for (ExchangeControl control : {ExchangeControl::ComboBoxMode, ExchangeControl::EditInterval,
                                     ExchangeControl::SpeedButtonGet, ExchangeControl::SpeedButtonSet,
                                     ExchangeControl::tbSett, ExchangeControl::tbTime})
@@ -102,15 +105,19 @@ ExchangeResult RunExchange(SequenceHost& host, ExchangeButton button, Body body)
     BeginExchange(host, button);
     if (InterfaceOpen(host.OpenShowsMessages(), true)) {
         guard.Opened();
-        Ending ending = body(host, result);
+        Ending ending = ExchangeAborted() ? Aborted() : body(host, result);
         result.End = ending.End;
         result.Outcome = std::move(ending.Outcome);
         result.Message = ending.Message;
         bool success = ending.End == ExchangeEnd::Succeeded;
-        host.ShowMessage(ending.Message.c_str(), success ? text::kInformation : text::kError,
-                         success ? kInformationBox : kErrorBox);
+        if (ending.End != ExchangeEnd::Aborted)
+            host.ShowMessage(ending.Message.c_str(), success ? text::kInformation : text::kError,
+                             success ? kInformationBox : kErrorBox);
         guard.Closed();
         InterfaceClose();
+    } else if (ExchangeAborted()) {
+        result.End = ExchangeEnd::Aborted;
+        result.Outcome = "Aborted";
     }
     guard.Disarm();
     EndExchange(host, button);
@@ -119,13 +126,15 @@ ExchangeResult RunExchange(SequenceHost& host, ExchangeButton button, Body body)
 
 // --- The status request --------------------------------------------------------
 
-// False when nothing at all arrived, after every attempt the interface allows.
+// False when nothing at all arrived, after every attempt the interface allows,
+// or when the exchange was aborted meanwhile.
 bool RequestStatus(SequenceHost& host, std::string& reply) {
     ClearReply();
     std::int8_t attempt = 0;
     for (;;) {
         SendCommand(BuildReadStatus());
         host.WaitStatusReply();
+        if (ExchangeAborted()) return false;
         if (ReplyLength() != 0) {
             reply = ReplyText();
             return true;
@@ -195,7 +204,8 @@ void ApplyField(SequenceHost& host, StatusField field, const StatusReadResult& r
 }
 
 Ending ReadBody(SequenceHost& host, ExchangeResult& result) {
-    if (!RequestStatus(host, result.StatusReply)) return Failure("NoAnswer", text::kNoAnswer);
+    if (!RequestStatus(host, result.StatusReply))
+        return ExchangeAborted() ? Aborted() : Failure("NoAnswer", text::kNoAnswer);
     result.Status = ParseStatusReply(result.StatusReply, [&](StatusField field, const StatusReadResult& read) {
         ApplyField(host, field, read, result);
     });
@@ -232,7 +242,12 @@ bool RunWriteStep(SequenceHost& host, const WriteStep& step, const std::function
     std::int8_t attempt = 0;
     for (;;) {
         SendCommand(command());
-        switch (host.WaitWriteAcknowledge(step.LimitMs)) {
+        Acknowledge answer = host.WaitWriteAcknowledge(step.LimitMs);
+        if (ExchangeAborted()) {
+            ending = Aborted();
+            return false;
+        }
+        switch (answer) {
             case Acknowledge::Acknowledged:
                 return true;
             case Acknowledge::Rejected:
@@ -249,7 +264,8 @@ bool RunWriteStep(SequenceHost& host, const WriteStep& step, const std::function
 }
 
 Ending WriteBody(SequenceHost& host, ExchangeResult& result) {
-    if (!RequestStatus(host, result.StatusReply)) return Failure("NoAnswer", text::kNoAnswer);
+    if (!RequestStatus(host, result.StatusReply))
+        return ExchangeAborted() ? Aborted() : Failure("NoAnswer", text::kNoAnswer);
     StatusOutcome firmware = CheckFirmware(result.StatusReply);
     result.Status = ParseStatusReply(result.StatusReply);
     if (firmware != StatusOutcome::Read) return Failure(OutcomeName(firmware), OutcomeMessage(firmware).Message);
@@ -277,10 +293,12 @@ Ending WriteBody(SequenceHost& host, ExchangeResult& result) {
         return ending;
     if (!RunWriteStep(host, kModeStep, [&] { return BuildWriteMode(s.Mode); }, ending)) return ending;
     host.SettlePause();
+    if (ExchangeAborted()) return Aborted();
     if (IntervalAllowed(s.Mode)) {
         if (!RunWriteStep(host, kIntervalStep, [&] { return BuildWriteInterval(s.Interval); }, ending))
             return ending;
         host.SettlePause();
+        if (ExchangeAborted()) return Aborted();
     }
     return {ExchangeEnd::Succeeded, "Written", text::kWritten};
 }

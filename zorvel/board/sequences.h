@@ -95,6 +95,7 @@ enum class ExchangeEnd {
     NotOpened,  // InterfaceOpen failed; nothing was shown by the sequence
     Failed,     // the board did not answer, refused or answered something unusable
     Succeeded,
+    Aborted,    // AbortExchange (the window closed): ended early, nothing shown
 };
 
 struct ExchangeResult {

@@ -3,28 +3,11 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "compat/profile.h"
-#ifdef _WIN32
-#include "compat/platform.h"
-#endif
+#include "compat/ini_file.h"
 
 namespace config {
 
 namespace {
-
-// The ANSI functions take the path in the system's ANSI code page.
-std::string SystemPath(const std::string& utf8) {
-#ifdef _WIN32
-    std::wstring wide = compat::Utf8ToWide(utf8);
-    if (wide.empty()) return {};
-    int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), n, nullptr, nullptr);
-    return ansi;
-#else
-    return utf8;
-#endif
-}
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -63,11 +46,11 @@ std::optional<int> ParseInteger(std::string_view text) {
     return static_cast<int>(negative ? -value : value);
 }
 
-ProfileFile::ProfileFile(std::string path) : path_(std::move(path)), systemPath_(SystemPath(path_)) {}
+ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {}
 
 std::string ProfileFile::ReadString(const char* section, const char* key, const char* fallback) const {
     char buffer[kValueBufferSize];
-    DWORD n = GetPrivateProfileStringA(section, key, fallback, buffer, sizeof buffer, systemPath_.c_str());
+    std::uint32_t n = compat::ReadIniString(path_, section, key, fallback, buffer, sizeof buffer);
     return std::string(buffer, n < sizeof buffer ? n : sizeof buffer - 1);
 }
 
@@ -80,7 +63,7 @@ bool ProfileFile::ReadBool(const char* section, const char* key, bool fallback) 
 }
 
 bool ProfileFile::WriteString(const char* section, const char* key, const std::string& value) const {
-    return WritePrivateProfileStringA(section, key, value.c_str(), systemPath_.c_str()) != 0;
+    return compat::WriteIniString(path_, section, key, value.c_str());
 }
 
 bool ProfileFile::WriteInteger(const char* section, const char* key, long long value) const {

@@ -1,5 +1,5 @@
 // Reading and writing the values of one INI file, one key at a time, through
-// the platform's private-profile functions: nothing is cached, every call sees
+// the platform's private-profile functions (compat/ini_file.h): nothing is cached, every call sees
 // the file as it is. Texts are the file's own 8-bit bytes, never converted.
 #pragma once
 
@@ -21,7 +21,7 @@ std::optional<int> ParseInteger(std::string_view text);
 
 class ProfileFile {
 public:
-    // path is UTF-8, as compat::ExecutableDir gives it.
+    // path is UTF-8, as compat::ExecutableDir gives it; any folder will do.
     explicit ProfileFile(std::string path);
 
     const std::string& Path() const { return path_; }
@@ -41,7 +41,6 @@ public:
 
 private:
     std::string path_;
-    std::string systemPath_;  // the path as the ANSI profile functions take it
 };
 
 }  // namespace config

@@ -278,10 +278,27 @@ def hstack(images):
     return out
 
 
-def four_frame_strip(drawing, size, backdrop=FACE):
-    """A strip of the four state frames of one picture (size x size each)."""
-    hi = render(drawing, size)
-    return hstack([keyed(shrink(state(hi), size, size), backdrop) for state in FOUR_STATES])
+def four_frame_strip(drawing, size, backdrop=FACE, scale=1):
+    """A strip of the four state frames of one picture (size x size each, times `scale`)."""
+    hi = render(drawing, size, scale=scale)
+    px = round(size * scale)
+    return hstack([keyed(shrink(state(hi), px, px), backdrop) for state in FOUR_STATES])
+
+
+# The program picks the size nearest to the display's scale: the pictures of the
+# strips and image lists are drawn again at 1.5 and 2 times, into files named
+# with the percent ("toolbar32_150.bmp"), so a large display never shows a
+# stretched small picture.
+SCALES = ((1, ""), (1.5, "_150"), (2, "_200"))
+
+
+def scaled_name(name, suffix):
+    stem, ext = name.rsplit(".", 1)
+    return f"{stem}{suffix}.{ext}"
+
+
+def scaled_layout(layout, scale):
+    return layout if scale == 1 else f"{layout}, drawn at {scale:g} times"
 
 
 class Output:
@@ -720,15 +737,21 @@ TOOLBAR = [
 
 
 def draw_toolbar_lists():
-    his = [render(fn, 32) for _, fn, _ in TOOLBAR]
-    items = [(i, meaning) for i, _, meaning in TOOLBAR]
-    layout = f"{len(TOOLBAR)} images of 32 x 32"
+    for scale, suffix in SCALES:
+        draw_toolbar_list_set(scale, suffix)
+
+
+def draw_toolbar_list_set(scale, suffix):
+    px = round(32 * scale)
+    his = [render(fn, 32, scale=scale) for _, fn, _ in TOOLBAR]
+    items = [(i, meaning) for i, _, meaning in TOOLBAR] if scale == 1 else ()
+    layout = scaled_layout(f"{len(TOOLBAR)} images of 32 x 32", scale)
     for name, state, use, listed in (
             ("toolbar32.bmp", lambda hi: hi, "`ImageList32x32`: toolbars, `ImageInterval`, settings pages, GSM window", items),
             ("toolbar32_hot.bmp", as_hot, "`ImageList32x32H`: hot toolbar buttons (brighter); indexes as toolbar32.bmp", ()),
             ("toolbar32_disabled.bmp", as_disabled, "`ImageList32x32D`: disabled and dimmed pictures (grey); indexes as toolbar32.bmp", ())):
-        strip = hstack([keyed(shrink(state(hi), 32, 32)) for hi in his])
-        save_bmp(strip, RESOURCES / name, layout, use, listed)
+        strip = hstack([keyed(shrink(state(hi), px, px)) for hi in his])
+        save_bmp(strip, RESOURCES / scaled_name(name, suffix), layout, use, listed)
 
 
 def draw_interface_list():
@@ -931,21 +954,30 @@ def frames(size):
 
 
 def draw_strips():
+    for scale, suffix in SCALES:
+        draw_strip_set(scale, suffix)
+
+
+def draw_strip_set(scale, suffix):
+    def save(strip, name, layout, use, items=()):
+        save_bmp(strip, RESOURCES / scaled_name(name, suffix), scaled_layout(layout, scale), use,
+                 items if scale == 1 else ())
+
     for name, fn, use in MODES:
-        save_bmp(four_frame_strip(fn, 32), RESOURCES / name, frames(32), use)
+        save(four_frame_strip(fn, 32, scale=scale), name, frames(32), use)
     for name, fn, use in GLYPHS24:
-        save_bmp(four_frame_strip(fn, 24), RESOURCES / name, frames(24), use)
-    save_bmp(four_frame_strip(lambda c: check_box(c, True), 16), RESOURCES / "check_checked.bmp", frames(16),
-             "`ImageListGlChecked` picture 0: a ticked box (checked menu items)")
-    save_bmp(four_frame_strip(lambda c: check_box(c, False), 16), RESOURCES / "check_unchecked.bmp", frames(16),
-             "`ImageListGlUnchecked` picture 0: an empty box (unchecked auto-check items)")
-    save_bmp(hstack([four_frame_strip(fn, 16) for _, fn, _ in MENU16]), RESOURCES / "menu16.bmp",
-             f"{len(MENU16)} images, each a 4-frame strip of 16 x 16 (64 x 16)",
-             "`ImageListGl16x16`: pictures of owner-drawn menu items", [(i, m) for i, _, m in MENU16])
-    save_bmp(four_frame_strip(menu_copy, 16), RESOURCES / "glyph_copy64.bmp", frames(16),
-             "`ImageListGlStandart` of the about window, picture 0: copy (as menu16.bmp image 3)")
+        save(four_frame_strip(fn, 24, scale=scale), name, frames(24), use)
+    save(four_frame_strip(lambda c: check_box(c, True), 16, scale=scale), "check_checked.bmp", frames(16),
+         "`ImageListGlChecked` picture 0: a ticked box (checked menu items)")
+    save(four_frame_strip(lambda c: check_box(c, False), 16, scale=scale), "check_unchecked.bmp", frames(16),
+         "`ImageListGlUnchecked` picture 0: an empty box (unchecked auto-check items)")
+    save(hstack([four_frame_strip(fn, 16, scale=scale) for _, fn, _ in MENU16]), "menu16.bmp",
+         f"{len(MENU16)} images, each a 4-frame strip of 16 x 16 (64 x 16)",
+         "`ImageListGl16x16`: pictures of owner-drawn menu items", [(i, m) for i, _, m in MENU16])
+    save(four_frame_strip(menu_copy, 16, scale=scale), "glyph_copy64.bmp", frames(16),
+         "`ImageListGlStandart` of the about window, picture 0: copy (as menu16.bmp image 3)")
     for name, fn, use in SYSMENU:
-        save_bmp(four_frame_strip(fn, 16), RESOURCES / name, frames(16), use)
+        save(four_frame_strip(fn, 16, scale=scale), name, frames(16), use)
 
 
 # ---------------------------------------------------------------------------------------------

@@ -30,3 +30,7 @@
 #define IDB_PERIOD_EVENING 163
 #define IDB_PERIOD_NIGHT 164
 #define IDB_BRIGHTNESS32 165
+
+// Offsets of the ids of the pictures drawn at 1.5 and 2 times.
+#define IDB_SCALED_150 1000
+#define IDB_SCALED_200 2000

@@ -1,5 +1,7 @@
 #include "zorvel/widgets/combobox.h"
 
+#include "zorvel/widgets/dpi.h"
+
 namespace widgets {
 
 namespace {
@@ -64,8 +66,9 @@ void ComboBox::Create(HWND parent, int x, int y, int width, int itemHeight) {
                 WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, 0,
                 parent, x, y, width, itemHeight * 8);
     // -1 is the closed list's own face, 0 the items of the open list.
-    Send(CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), itemHeight);
-    Send(CB_SETITEMHEIGHT, 0, itemHeight);
+    const int itemPixels = ScaleOf(hwnd).Px(itemHeight);
+    Send(CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), itemPixels);
+    Send(CB_SETITEMHEIGHT, 0, itemPixels);
 }
 
 ListItem ComboBox::PaintItem(const DRAWITEMSTRUCT& item) const {

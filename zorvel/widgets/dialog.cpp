@@ -12,15 +12,15 @@ bool Usable(const Window& button) { return button.hwnd && button.Visible() && bu
 void Dialog::CreateDialogFrame(const FormOptions& options, const DialogButtons& b) {
     CreateForm(options);
     Hints.Create(hwnd);
-    buttonFont_ = Font(options.FontFace, 16);
-    glyphOk_.Add(Bitmap::FromResource(IDB_GLYPH_OK));
-    glyphCancel_.Add(Bitmap::FromResource(IDB_GLYPH_CANCEL));
-    glyphDefault_.Add(Bitmap::FromResource(IDB_GLYPH_DEFAULT));
+    buttonFont_ = ScaledFont(options.FontFace, 16);
+    glyphOk_.Add(Bitmap::FromResource(IDB_GLYPH_OK, GetScale()));
+    glyphCancel_.Add(Bitmap::FromResource(IDB_GLYPH_CANCEL, GetScale()));
+    glyphDefault_.Add(Bitmap::FromResource(IDB_GLYPH_DEFAULT, GetScale()));
 
     PanelBottom.Create(hwnd, 0, 0, 0, 0);
-    LayoutBands(Client(), {{PanelBottom, Align::Bottom, b.PanelHeight, Margins{}}});
+    LayoutBands(Area(), {{PanelBottom, Align::Bottom, b.PanelHeight, Margins{}}});
     PanelBottom.SetFont(buttonFont_);
-    const RECT area = PanelBottom.Client();
+    const RECT area = PanelBottom.Area();
     const int top = (area.bottom - b.ButtonHeight) / 2, gap = 6;
     int right = area.right - gap;
     if (b.Cancel) {
@@ -46,8 +46,8 @@ void Dialog::CreateDialogFrame(const FormOptions& options, const DialogButtons& 
 }
 
 RECT Dialog::BodyArea() const {
-    RECT r = Client();
-    r.bottom = PanelBottom.Bounds().top;
+    RECT r = Area();
+    r.bottom = PanelBottom.DesignBounds().top;
     return r;
 }
 

@@ -43,9 +43,11 @@ Form::~Form() {
 
 void Form::CreateForm(const FormOptions& options) {
     RegisterFormClass(&Form::Proc);
-    font_ = Font(options.FontFace, options.FontPixels);
+    options_ = options;
+    scale_ = Scale(SystemDpi());
+    font_ = Font(options.FontFace, scale_.FontPx(options.FontPixels));
     background_ = Brush(options.Colour == CLR_INVALID ? GetSysColor(COLOR_BTNFACE) : options.Colour);
-    RECT r{0, 0, options.ClientWidth, options.ClientHeight};
+    RECT r{0, 0, scale_.Px(options.ClientWidth), scale_.Px(options.ClientHeight)};
     AdjustWindowRectEx(&r, options.Style, FALSE, options.ExStyle | WS_EX_CONTROLPARENT);
     CreateWindowExW(options.ExStyle | WS_EX_CONTROLPARENT, kFormClass, options.Caption.c_str(),
                     options.Style | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
@@ -58,6 +60,7 @@ LRESULT CALLBACK Form::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
         form->hwnd = hwnd;
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+        SetScaleOf(hwnd, form->scale_);
     }
     auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!form) return DefWindowProcW(hwnd, msg, wp, lp);
@@ -118,6 +121,9 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_TIMER:
             for (Timer* timer : timers_)
                 if (timer->Id() == wp) timer->Fire();
+            return 0;
+        case WM_DPICHANGED:
+            ChangeScale(Scale(HIWORD(wp)), reinterpret_cast<const RECT*>(lp));
             return 0;
         case WM_DESTROY:
             if (QuitOnDestroy) PostQuitMessage(0);
@@ -183,8 +189,59 @@ void Form::CenterOnOwner() const {
     SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+Font Form::ScaledFont(const wchar_t* face, int pixelHeight, bool bold, bool underline, int width) const {
+    return Font(face, scale_.FontPx(pixelHeight), bold, underline, scale_.FontPx(width));
+}
+
+void Form::ChangeScale(Scale scale, const RECT* suggested) {
+    if (scale.Dpi() == scale_.Dpi()) return;
+    const Scale old = scale_;
+    scale_ = scale;
+    SetScaleOf(hwnd, scale_);
+    Font formFont(options_.FontFace, scale_.FontPx(options_.FontPixels));
+    // Every child the layer placed goes to its design rectangle at the new
+    // scale, parents before children (the order EnumChildWindows gives), and
+    // gets its font again at the new height.
+    std::vector<HWND> children;
+    EnumChildWindows(
+        hwnd, [](HWND child, LPARAM list) {
+            reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&children));
+    std::vector<std::pair<HFONT, HFONT>> remade;
+    for (HWND child : children) {
+        if (Control* control = ControlOf(child); control && child == control->hwnd) control->Replace();
+        auto font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
+        if (!font) continue;
+        HFONT replacement = nullptr;
+        if (font == font_) replacement = formFont;
+        for (const auto& pair : remade)
+            if (pair.first == font) replacement = pair.second;
+        if (!replacement) {
+            LOGFONTW log{};
+            if (!GetObjectW(font, sizeof log, &log)) continue;
+            log.lfHeight = log.lfHeight * scale_.Dpi() / old.Dpi();
+            log.lfWidth = log.lfWidth * scale_.Dpi() / old.Dpi();
+            rescaledFonts_.emplace_back(log);
+            replacement = rescaledFonts_.back();
+            remade.emplace_back(font, replacement);
+        }
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(replacement), FALSE);
+    }
+    font_ = std::move(formFont);
+    if (suggested) {
+        SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    } else {
+        SetClientSize(options_.ClientWidth, options_.ClientHeight);
+    }
+    OnScaleChanged();
+    Repaint();
+}
+
 void Form::SetClientSize(int width, int height) const {
-    RECT r{0, 0, width, height};
+    RECT r{0, 0, scale_.Px(width), scale_.Px(height)};
     AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
     SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,

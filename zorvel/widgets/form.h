@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "zorvel/widgets/dpi.h"
 #include "zorvel/widgets/window.h"
 
 namespace widgets {
@@ -16,6 +17,7 @@ class Timer;
 
 enum ModalResult : int { mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL };
 
+// Sizes are design units (96 DPI); the form scales them to its display.
 struct FormOptions {
     std::wstring Caption;
     DWORD Style = WS_CAPTION | WS_SYSMENU;  // the border and the title-bar buttons
@@ -44,7 +46,20 @@ public:
     void ShowInactive(bool visible) const;
     void CenterOnScreen() const;
     void CenterOnOwner() const;
+    // In design units.
     void SetClientSize(int width, int height) const;
+    // The client area in design units: what the form lays its bands out in.
+    RECT Area() const { return scale_.Design(Client()); }
+
+    // The display's scale, for logic that works in pixels: Px turns design
+    // units into pixels of this window, Design turns pixels back, so that
+    // results do not depend on the display.
+    Scale GetScale() const { return scale_; }
+    int Px(int design) const { return scale_.Px(design); }
+    int Design(int pixels) const { return scale_.Design(pixels); }
+    // A font of `pixelHeight` design pixels at this form's scale.
+    Font ScaledFont(const wchar_t* face, int pixelHeight, bool bold = false, bool underline = false,
+                    int width = 0) const;
 
     HFONT FormFont() const { return font_; }
     COLORREF Colour() const { return background_.Colour(); }
@@ -64,6 +79,10 @@ protected:
     virtual bool CanClose() { return true; }
     virtual void OnLeftMouseDown() {} // on the free client area
     virtual void OnKey(WORD /*key*/) {}
+    // The window moved to a display of another scale and has been laid out
+    // again (every control placed by the layer, fonts scaled); forms add what
+    // they painted or sized themselves.
+    virtual void OnScaleChanged() {}
 
     // The main window ends the message loop when it is destroyed.
     bool QuitOnDestroy = false;
@@ -74,6 +93,10 @@ private:
     void RemoveTimer(Timer* timer);
     std::vector<Timer*> timers_;
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    void ChangeScale(Scale scale, const RECT* suggested);
+    Scale scale_;
+    FormOptions options_;
+    std::vector<Font> rescaledFonts_;  // the controls' fonts made again for a new scale
     Font font_;
     Brush background_;
     bool modal_ = false;

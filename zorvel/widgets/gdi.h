@@ -12,6 +12,7 @@ public:
     Font() = default;
     // Height is the character height in pixels (the em height, not the cell).
     Font(const wchar_t* face, int pixelHeight, bool bold = false, bool underline = false, int width = 0);
+    explicit Font(const LOGFONTW& log) : handle_(CreateFontIndirectW(&log)) {}
     Font(Font&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
     Font& operator=(Font&& other) noexcept;
     ~Font();

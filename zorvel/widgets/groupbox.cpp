@@ -3,6 +3,8 @@
 #include <uxtheme.h>
 #include <vssym32.h>
 
+#include "zorvel/widgets/dpi.h"
+
 namespace widgets {
 
 void GroupBox::Create(HWND parent, const std::wstring& caption, int x, int y, int width, int height) {
@@ -22,8 +24,9 @@ int GroupBox::CaptionHeight() const {
 }
 
 RECT GroupBox::Area() const {
-    RECT r = Client();
-    r.top += CaptionHeight() + 2;
+    const Scale scale = ScaleOf(hwnd);
+    RECT r = scale.Design(Client());
+    r.top += scale.Design(CaptionHeight()) + 2;
     InflateRect(&r, -6, 0);
     r.bottom -= 6;
     return r;

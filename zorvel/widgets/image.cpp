@@ -34,9 +34,11 @@ void Image::DrawPicture(const Bitmap& picture, Fit fit) {
 void Image::Create(HWND parent, int x, int y, int width, int height, COLORREF back) {
     RegisterControlClass(L"ZorvelImage", &Image::Proc);
     back_ = OrFace(back);
-    canvas_.Resize(width, height);
-    canvas_.Fill(back_);
     CreateChild(L"ZorvelImage", L"", WS_VISIBLE, 0, parent, x, y, width, height);
+    // The surface has the pixels of the window, at the display's scale.
+    const RECT client = Client();
+    canvas_.Resize(client.right, client.bottom);
+    canvas_.Fill(back_);
 }
 
 LRESULT CALLBACK Image::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

@@ -1,5 +1,7 @@
 #include "zorvel/widgets/images.h"
 
+#include "zorvel/resources/resource.h"
+
 namespace widgets {
 
 Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
@@ -20,6 +22,16 @@ Bitmap Bitmap::FromResource(int id) {
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
 }
 
+Bitmap Bitmap::FromResource(int id, Scale scale) {
+    const int percent = PictureScalePercent(scale);
+    const int offset = percent == 200 ? IDB_SCALED_200 : percent == 150 ? IDB_SCALED_150 : 0;
+    if (offset) {
+        Bitmap larger = FromResource(id + offset);
+        if (larger) return larger;
+    }
+    return FromResource(id);
+}
+
 Bitmap Bitmap::FromFile(const wchar_t* path) {
     return Bitmap(static_cast<HBITMAP>(
         LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
@@ -38,6 +50,11 @@ COLORREF Bitmap::Pixel(int x, int y) const {
     SelectObject(dc, old);
     DeleteDC(dc);
     return colour;
+}
+
+void StripList::AddSquareStrips(Bitmap bitmap) {
+    const int height = bitmap ? static_cast<int>(bitmap.Size().cy) : 0;
+    Add(std::move(bitmap), 4 * height);
 }
 
 void StripList::Add(Bitmap bitmap, int imageWidth) {
@@ -72,6 +89,17 @@ void StripList::Draw(HDC dc, int index, int frame, int x, int y) const {
 
 ImageList::~ImageList() {
     if (handle_) ImageList_Destroy(handle_);
+}
+
+bool ImageList::Load(const Bitmap& bitmap) {
+    const int size = bitmap ? static_cast<int>(bitmap.Size().cy) : 0;
+    return size > 0 && Load(bitmap, size, size);
+}
+
+int ImageList::ImageSize() const {
+    int width = 0, height = 0;
+    if (handle_) ImageList_GetIconSize(handle_, &width, &height);
+    return height;
 }
 
 bool ImageList::Load(const Bitmap& bitmap, int width, int height) {

@@ -9,6 +9,8 @@
 
 #include <vector>
 
+#include "zorvel/widgets/dpi.h"
+
 namespace widgets {
 
 class Bitmap {
@@ -22,6 +24,9 @@ public:
     ~Bitmap();
 
     static Bitmap FromResource(int id);
+    // The picture drawn nearest to the display's scale (the id plus
+    // IDB_SCALED_150 or IDB_SCALED_200), the design one where none was drawn.
+    static Bitmap FromResource(int id, Scale scale);
     static Bitmap FromFile(const wchar_t* path);
 
     operator HBITMAP() const { return handle_; }
@@ -42,6 +47,9 @@ public:
     // Adds every picture of a bitmap that holds pictures of `imageWidth`
     // pixels side by side (the whole width when 0).
     void Add(Bitmap bitmap, int imageWidth = 0);
+    // Adds every picture of a bitmap of 4-frame strips with square frames, at
+    // whatever size the bitmap was drawn.
+    void AddSquareStrips(Bitmap bitmap);
     int Count() const { return static_cast<int>(images_.size()); }
     int ImageWidth(int index) const;
     int FrameWidth(int index) const { return ImageWidth(index) / 4; }
@@ -67,6 +75,9 @@ public:
     ~ImageList();
     // Cuts a bitmap into images of width x height, masked by its bottom-left colour.
     bool Load(const Bitmap& bitmap, int width, int height);
+    // Cuts it into square images as high as the bitmap.
+    bool Load(const Bitmap& bitmap);
+    int ImageSize() const;
     operator HIMAGELIST() const { return handle_; }
     int Count() const { return handle_ ? ImageList_GetImageCount(handle_) : 0; }
     void Draw(HDC dc, int index, int x, int y) const { ImageList_Draw(handle_, index, dc, x, y, ILD_TRANSPARENT); }

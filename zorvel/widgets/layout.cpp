@@ -1,5 +1,8 @@
 #include "zorvel/widgets/layout.h"
 
+#include "zorvel/widgets/dpi.h"
+#include "zorvel/widgets/window.h"
+
 namespace widgets {
 
 std::vector<RECT> DockBands(RECT area, const std::vector<Band>& bands) {
@@ -41,9 +44,14 @@ std::vector<RECT> DockBands(RECT area, const std::vector<Band>& bands) {
 void LayoutBands(RECT area, const std::vector<Band>& bands) {
     std::vector<RECT> placed = DockBands(area, bands);
     for (std::size_t i = 0; i < bands.size(); ++i) {
-        const RECT& r = placed[i];
-        if (bands[i].Window)
-            MoveWindow(bands[i].Window, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+        HWND window = bands[i].Window;
+        if (!window) continue;
+        if (Control* control = ControlOf(window)) {
+            control->Place(placed[i]);
+        } else {
+            const RECT r = ScaleOf(window).Px(placed[i]);
+            MoveWindow(window, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+        }
     }
 }
 

@@ -25,7 +25,9 @@ struct Band {
 
 // Computes the rectangle of every band (same order) without moving anything.
 std::vector<RECT> DockBands(RECT area, const std::vector<Band>& bands);
-// Moves the windows to those rectangles.
+// Moves the windows to those rectangles. Area, sizes and margins are design
+// units (96 DPI), as the panels' Area() gives them; each window is placed at
+// the scale of its form, so the scaled bands still add up to the area.
 void LayoutBands(RECT area, const std::vector<Band>& bands);
 
 }  // namespace widgets

@@ -3,6 +3,8 @@
 #include <uxtheme.h>
 #include <vssym32.h>
 
+#include "zorvel/widgets/dpi.h"
+
 #include <string>
 
 #include "zorvel/widgets/window.h"
@@ -40,6 +42,7 @@ void DrawListItem(HWND window, const ListItem& item, const StripList* images, CO
     RECT rect = item.Rect;
     const UINT state = item.State;
     const int index = item.Index;
+    const Scale scale = ScaleOf(window);
     const bool themed = themes.Combo && themes.Menu;
     const COLORREF listColour = GetSysColor(COLOR_WINDOW);
     Brush listBrush(listColour);
@@ -48,7 +51,7 @@ void DrawListItem(HWND window, const ListItem& item, const StripList* images, CO
 
     if (state & ODS_COMBOBOXEDIT) {
         // The closed list's face: the style background covers the whole control.
-        InflateRect(&rect, 3, 3);
+        InflateRect(&rect, scale.Px(3), scale.Px(3));
         if (state & ODS_DISABLED) {
             frame = kFrameDisabled, styleState = CBRO_DISABLED;
             textColour = GetSysColor(COLOR_GRAYTEXT);
@@ -78,13 +81,13 @@ void DrawListItem(HWND window, const ListItem& item, const StripList* images, CO
 
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, textColour);
-    rect.left += 6;
+    rect.left += scale.Px(6);
     if (images && index >= 0 && index < images->Count()) {
         int height = images->Height(index);
         images->Draw(dc, index, frame, rect.left, rect.top + (rect.bottom - rect.top - height) / 2);
-        rect.left += images->FrameWidth(index) + 6;
+        rect.left += images->FrameWidth(index) + scale.Px(6);
     } else {
-        rect.left += 6;
+        rect.left += scale.Px(6);
     }
 
     if (index < 0) return;

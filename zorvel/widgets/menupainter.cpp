@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "zorvel/widgets/dpi.h"
 #include "zorvel/widgets/gdi.h"
 
 namespace widgets {
@@ -193,7 +194,9 @@ SIZE MeasurePopupMenuItem(const PopupMenu::Item& item, const MenuLook& look) {
     HGDIOBJ old = SelectObject(dc, font);
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
-    int width = 3 + 3 + TextWidth(dc, item.Caption) + 6;
+    // The menus are drawn at the system's scale; the gaps are design units.
+    const Scale scale(SystemDpi());
+    int width = scale.Px(3 + 3) + TextWidth(dc, item.Caption) + scale.Px(6);
     if (!item.ShortCut.empty()) width += TextWidth(dc, L"    " + item.ShortCut);
     int height = static_cast<int>(metrics.tmHeight);
     const bool mark = HasPicture(look.CheckList, item.ImageIndex) ||
@@ -209,7 +212,7 @@ SIZE MeasurePopupMenuItem(const PopupMenu::Item& item, const MenuLook& look) {
     }
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
-    return SIZE{width + look.ExtraWidth, height + 6};
+    return SIZE{width + scale.Px(look.ExtraWidth), height + scale.Px(6)};
 }
 
 void PaintMenuItems(PopupMenu& menu, const MenuLook& look, std::vector<std::pair<UINT, MenuLook>> own) {

@@ -1,6 +1,10 @@
 #include "zorvel/widgets/panel.h"
 
+#include "zorvel/widgets/dpi.h"
+
 namespace widgets {
+
+RECT Panel::Area() const { return ScaleOf(hwnd).Design(Client()); }
 
 void Panel::Create(HWND parent, int x, int y, int width, int height, COLORREF colour, Bevel bevel) {
     brush_ = widgets::Brush(OrFace(colour));

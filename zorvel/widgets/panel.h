@@ -24,8 +24,8 @@ public:
     void SetTextColour(COLORREF colour);
     COLORREF TextColour() const { return textColour_; }
     std::wstring Caption() const { return caption_; }
-    // The part of the panel its children are laid out in.
-    virtual RECT Area() const { return Client(); }
+    // The part of the panel its children are laid out in, in design units.
+    virtual RECT Area() const;
     virtual void Paint(HDC dc) const;
 
     std::function<void()> OnLeftMouseDown;

@@ -3,6 +3,8 @@
 #include <uxtheme.h>
 #include <vssym32.h>
 
+#include "zorvel/widgets/dpi.h"
+
 namespace widgets {
 
 
@@ -56,7 +58,8 @@ bool SpeedButton::OnDrawItem(DRAWITEMSTRUCT* item) {
     HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(Send(WM_GETFONT)));
     SIZE text{};
     GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
-    const int gap = 6;
+    const Scale scale = ScaleOf(hwnd);
+    const int gap = scale.Px(6);
     int glyphWidth = glyph_ ? glyph_->FrameWidth(0) : 0;
     int glyphHeight = glyph_ ? glyph_->Height(0) : 0;
     int total = text.cx + (glyphWidth ? glyphWidth + gap : 0);
@@ -71,7 +74,7 @@ bool SpeedButton::OnDrawItem(DRAWITEMSTRUCT* item) {
     DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     if ((state & ODS_FOCUS) && !(state & ODS_NOFOCUSRECT)) {
         RECT fr = item->rcItem;
-        InflateRect(&fr, -4, -4);
+        InflateRect(&fr, -scale.Px(4), -scale.Px(4));
         DrawFocusRect(dc, &fr);
     }
     SelectObject(dc, oldFont);

@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include "zorvel/widgets/dpi.h"
+
 namespace widgets {
 
 void Splitter::Create(HWND parent, int x, int y, int width, int height) {
@@ -15,11 +17,19 @@ LRESULT CALLBACK Splitter::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return Guarded(hwnd, [&] { return self->Handle(msg, wp, lp); });
 }
 
+int Splitter::Left() const { return ScaleOf(hwnd).Design(Bounds().left); }
+
 void Splitter::Press(POINT client) {
+    const Scale scale = ScaleOf(hwnd);
     const int width = Client().right;
     min_ = 0;
     max_ = Window(GetParent(hwnd)).Client().right - width;
-    if (OnLimits) OnLimits(min_, max_);
+    if (OnLimits) {
+        int minLeft = scale.Design(min_), maxLeft = scale.Design(max_);
+        OnLimits(minLeft, maxLeft);
+        min_ = scale.Px(minLeft);
+        max_ = scale.Px(maxLeft);
+    }
     grab_ = client.x;
     dragging_ = true;
     SetCapture(hwnd);
@@ -32,14 +42,18 @@ void Splitter::Drag(POINT client) {
     if (left < min_) left = min_;
     if (left == r.left) return;
     SetWindowPos(hwnd, nullptr, left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    if (OnMoving) OnMoving(left);
+    if (OnMoving) OnMoving(Left());
 }
 
 void Splitter::Release() {
     if (!dragging_) return;
     dragging_ = false;
     if (GetCapture() == hwnd) ReleaseCapture();
-    if (OnMoved) OnMoved(Left());
+    // Remembered in design units, for a change of display.
+    const RECT d = DesignBounds();
+    const int left = Left();
+    Place(RECT{left, d.top, left + (d.right - d.left), d.bottom});
+    if (OnMoved) OnMoved(left);
 }
 
 LRESULT Splitter::Handle(UINT msg, WPARAM wp, LPARAM lp) {

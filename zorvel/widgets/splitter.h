@@ -13,8 +13,10 @@ namespace widgets {
 class Splitter : public Control {
 public:
     void Create(HWND parent, int x, int y, int width, int height);
+    // Positions, limits and moves are design units (96 DPI), so that what the
+    // owner computes from them does not depend on the display.
     // The splitter's left edge in its parent's client coordinates.
-    int Left() const { return Bounds().left; }
+    int Left() const;
     bool Dragging() const { return dragging_; }
 
     // Asked at each press: the lowest and highest left edge allowed. Without

@@ -4,12 +4,18 @@
 
 #include <windowsx.h>
 
+#include "zorvel/widgets/dpi.h"
+
 namespace widgets {
 
 void StringGrid::Create(HWND parent, int x, int y, int width, int height, const Options& options) {
+    // Row height and column widths are kept in pixels of the display.
+    const Scale scale = ScaleOf(parent);
     options_ = options;
+    options_.RowHeight = scale.Px(options.RowHeight);
+    options_.DefaultColWidth = scale.Px(options.DefaultColWidth);
     cells_.assign(static_cast<std::size_t>(options.Cols * options.Rows), std::wstring());
-    widths_.assign(static_cast<std::size_t>(options.Cols), options.DefaultColWidth);
+    widths_.assign(static_cast<std::size_t>(options.Cols), options_.DefaultColWidth);
     col_ = options.FixedCols < options.Cols ? options.FixedCols : 0;
     row_ = options.FixedRows < options.Rows ? options.FixedRows : 0;
     top_ = options.FixedRows;
@@ -38,12 +44,12 @@ void StringGrid::SetCell(int col, int row, const std::wstring& text) {
 }
 
 int StringGrid::ColWidth(int col) const {
-    return col >= 0 && col < options_.Cols ? widths_[static_cast<std::size_t>(col)] : 0;
+    return col >= 0 && col < options_.Cols ? ScaleOf(hwnd).Design(widths_[static_cast<std::size_t>(col)]) : 0;
 }
 
 void StringGrid::SetColWidth(int col, int width) {
     if (col < 0 || col >= options_.Cols) return;
-    widths_[static_cast<std::size_t>(col)] = width;
+    widths_[static_cast<std::size_t>(col)] = ScaleOf(hwnd).Px(width);
     Invalidate();
 }
 
@@ -54,8 +60,8 @@ void StringGrid::SetTextColour(COLORREF colour) {
 
 RECT StringGrid::CellRect(int col, int row) const {
     RECT r{};
-    for (int c = 0; c < col; ++c) r.left += ColWidth(c);
-    r.right = r.left + ColWidth(col);
+    for (int c = 0; c < col; ++c) r.left += widths_[static_cast<std::size_t>(c)];
+    r.right = r.left + (col >= 0 && col < options_.Cols ? widths_[static_cast<std::size_t>(col)] : 0);
     const int h = options_.RowHeight;
     r.top = row < options_.FixedRows ? row * h : (options_.FixedRows + row - top_) * h;
     r.bottom = r.top + h;
@@ -107,8 +113,8 @@ bool StringGrid::HitCell(POINT p, int& col, int& row) const {
     int x = 0;
     col = -1;
     for (int c = 0; c < options_.Cols; ++c) {
-        if (p.x >= x && p.x < x + ColWidth(c)) col = c;
-        x += ColWidth(c);
+        if (p.x >= x && p.x < x + widths_[static_cast<std::size_t>(c)]) col = c;
+        x += widths_[static_cast<std::size_t>(c)];
     }
     const int h = options_.RowHeight, fixedHeight = options_.FixedRows * h;
     row = p.y < fixedHeight ? p.y / h : top_ + (p.y - fixedHeight) / h;

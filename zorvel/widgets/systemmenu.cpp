@@ -64,8 +64,9 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DW
             case WM_MEASUREITEM: {
                 auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
                 if (IsSystemItem(item->CtlType, item->itemData) && menu->Find(item->itemID) >= 0) {
-                    item->itemWidth = kSystemMenuItemWidth;
-                    item->itemHeight = kSystemMenuItemHeight;
+                    const Scale scale = ScaleOf(hwnd);
+                    item->itemWidth = static_cast<UINT>(scale.Px(kSystemMenuItemWidth));
+                    item->itemHeight = static_cast<UINT>(scale.Px(kSystemMenuItemHeight));
                 }
                 break;
             }
@@ -95,7 +96,8 @@ void InstallSystemMenu(HWND window, const COLORREF& highlight, SystemMenuOptions
     auto menu = std::make_unique<SystemMenu>();
     menu->Highlight = &highlight;
     menu->Options = std::move(options);
-    for (std::size_t i = 0; i < kEntries.size(); ++i) menu->Pictures[i].Add(Bitmap::FromResource(kEntries[i].Picture));
+    for (std::size_t i = 0; i < kEntries.size(); ++i)
+        menu->Pictures[i].Add(Bitmap::FromResource(kEntries[i].Picture, ScaleOf(window)));
 
     HMENU system = GetSystemMenu(window, FALSE);
     for (UINT command : {SC_RESTORE, SC_MOVE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE})

@@ -1,5 +1,7 @@
 #include "zorvel/widgets/toolbar.h"
 
+#include "zorvel/widgets/dpi.h"
+
 namespace widgets {
 
 
@@ -27,7 +29,8 @@ void ToolBar::Create(HWND parent, int x, int y, int width, int height, int butto
         items.push_back(item);
     }
     Send(TB_ADDBUTTONSW, items.size(), reinterpret_cast<LPARAM>(items.data()));
-    Send(TB_SETBUTTONSIZE, 0, MAKELPARAM(buttonWidth, buttonHeight));
+    const Scale scale = ScaleOf(hwnd);
+    Send(TB_SETBUTTONSIZE, 0, MAKELPARAM(scale.Px(buttonWidth), scale.Px(buttonHeight)));
     AttachExtra(reinterpret_cast<HWND>(Send(TB_GETTOOLTIPS)));
     Subclass();
 }

@@ -1,5 +1,7 @@
 #include "zorvel/widgets/trackbar.h"
 
+#include "zorvel/widgets/dpi.h"
+
 namespace widgets {
 
 void TrackBar::Create(HWND parent, int x, int y, int width, int height, const Options& options) {
@@ -11,7 +13,7 @@ void TrackBar::Create(HWND parent, int x, int y, int width, int height, const Op
     Send(TBM_SETRANGEMIN, FALSE, options.Min);
     Send(TBM_SETRANGEMAX, TRUE, options.Max);
     Send(TBM_SETLINESIZE, 0, 1);
-    if (options.ThumbLength > 0) Send(TBM_SETTHUMBLENGTH, static_cast<WPARAM>(options.ThumbLength));
+    if (options.ThumbLength > 0) Send(TBM_SETTHUMBLENGTH, static_cast<WPARAM>(ScaleOf(hwnd).Px(options.ThumbLength)));
     if (options.PositionTip) Send(TBM_SETTIPSIDE, TBTS_TOP);
 }
 

@@ -1,6 +1,7 @@
 #include "zorvel/widgets/window.h"
 
 #include "compat/platform.h"
+#include "zorvel/widgets/dpi.h"
 
 namespace widgets {
 
@@ -42,12 +43,23 @@ Control::~Control() {
 void Control::CreateChild(const wchar_t* windowClass, const std::wstring& text, DWORD style, DWORD exStyle,
                           HWND parent, int x, int y, int width, int height, int id) {
     if (id == 0) id = FreeId(parent);
-    hwnd = CreateWindowExW(exStyle, windowClass, text.c_str(), style | WS_CHILD, x, y, width, height, parent,
+    design_ = RECT{x, y, x + width, y + height};
+    const RECT px = ScaleOf(parent).Px(design_);
+    hwnd = CreateWindowExW(exStyle, windowClass, text.c_str(), style | WS_CHILD, px.left, px.top,
+                           px.right - px.left, px.bottom - px.top, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (hwnd) {
         SetPropW(hwnd, kControlProp, this);
         SendMessageW(hwnd, WM_SETFONT, SendMessageW(parent, WM_GETFONT, 0, 0), FALSE);
     }
+}
+
+void Control::Place(int x, int y, int width, int height) { Place(RECT{x, y, x + width, y + height}); }
+
+void Control::Place(const RECT& design) {
+    design_ = design;
+    const RECT px = ScaleOf(hwnd).Px(design);
+    MoveWindow(hwnd, px.left, px.top, px.right - px.left, px.bottom - px.top, TRUE);
 }
 
 void Control::AttachExtra(HWND other) {

@@ -73,6 +73,15 @@ public:
     // The operator asked for a context menu on this control (screen point).
     std::function<void(POINT screen)> OnContextMenu;
 
+    // Moves the control to a rectangle of design units (96 DPI) in its
+    // parent, scaled to the display, and remembers it for a change of display.
+    void Place(int x, int y, int width, int height);
+    void Place(const RECT& design);
+    // Where the control was last placed, in design units.
+    RECT DesignBounds() const { return design_; }
+    // Places the control again at the scale of its window (after a change of display).
+    void Replace() { Place(design_); }
+
 protected:
     // Creates the child window and attaches this object to it. An id of 0
     // takes the first id from kFirstAutomaticId that no sibling uses.
@@ -83,6 +92,7 @@ protected:
 
 private:
     HWND extra_ = nullptr;
+    RECT design_{};
 };
 
 // What an owner-drawn menu item is measured and drawn by. Owner-drawn items

@@ -1,0 +1,17 @@
+// Windows-1251, the code page of every text file of this system, through a
+// table of our own (never the machine's ANSI code page). Portable.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace compat {
+
+// UTF-8 text as Windows-1251 bytes; a character the code page lacks becomes
+// '?', and a malformed UTF-8 byte becomes '?' too.
+std::string Utf8ToCp1251(std::string_view utf8);
+// Windows-1251 bytes as UTF-8; the unassigned byte 0x98 becomes U+0098, so
+// every byte string survives the round trip.
+std::string Cp1251ToUtf8(std::string_view bytes);
+
+}  // namespace compat
