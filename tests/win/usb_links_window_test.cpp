@@ -22,13 +22,8 @@
 
 namespace {
 
-std::string BinPath(const char* name) { return compat::JoinPath(compat::ExecutableDir(), name); }
-
-std::string Env(const char* name) {
-    char value[2048];
-    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
-}
+using testsupport::BinPath;
+constexpr auto Env = testsupport::GetEnv;
 
 // What the simulator received, one entry per log line, from a Unix path.
 std::vector<std::string> Received(const std::string& unixLog) {
@@ -51,35 +46,12 @@ int Count(const std::vector<std::string>& entries, const std::string& entry) {
     return count;
 }
 
-// The components' own message boxes (each library has its own seam).
-std::vector<std::string> componentBoxes;
-int RecordComponentBox(void*, const char* text, const char*, unsigned) {
-    componentBoxes.push_back(text ? text : "");
-    return compat::kAnswerOk;
-}
-
 // Every test starts without the program's own files beside it and leaves
-// none behind, also when an assertion stops it early; the components' boxes
-// are recorded meanwhile.
+// none behind, also when an assertion stops it early.
 class MainWindowOverUsbLinks : public ::testing::Test {
 protected:
-    void SetUp() override {
-        RemoveProgramFiles();
-        componentBoxes.clear();
-        for (auto set : kComponentBoxSeams) set(RecordComponentBox);
-    }
-    void TearDown() override {
-        for (auto set : kComponentBoxSeams) set(nullptr);
-        RemoveProgramFiles();
-    }
-
-private:
-    static constexpr tMessageBoxHandler (*kComponentBoxSeams[])(tMessageBoxHandler) = {
-        cFTD::SetMessageBoxHandler, cGSM::SetMessageBoxHandler, cRFM::SetMessageBoxHandler};
-    static void RemoveProgramFiles() {
-        for (const char* name : {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"})
-            std::remove(BinPath(name).c_str());
-    }
+    void SetUp() override { testsupport::RemoveProgramIniFiles(); }
+    void TearDown() override { testsupport::RemoveProgramIniFiles(); }
 };
 
 // The window as the operator sees it while the final box is up.
@@ -117,7 +89,6 @@ TEST_F(MainWindowOverUsbLinks, ReadsThroughTheGsmModemAndTheRadio) {
     std::snprintf(board::FTD.DeviceName, sizeof board::FTD.DeviceName, "DEV0");
     SetEnvironmentVariableA("FTD2XX_DOUBLE_DEVICES", "1");
     SetEnvironmentVariableA("FTD2XX_DOUBLE_CONNECT", ("tcp:127.0.0.1:" + modemPort).c_str());
-
     uitest::BoxRecorder boxes;
     TForms forms;
     TFormMain& FormMain = forms.FormMain;
@@ -131,11 +102,10 @@ TEST_F(MainWindowOverUsbLinks, ReadsThroughTheGsmModemAndTheRadio) {
     std::pair<TForms*, Seen*> look{&forms, &seen};
     boxes.DuringBox = Look;
     boxes.DuringBoxArg = &look;
-    uitest::WaitForRoomInMinute(20);
-    FormMain.SpeedButtonGetClick();
-    ASSERT_EQ(1u, boxes.Boxes.size()) << (componentBoxes.empty() ? (boxes.Boxes.empty() ? std::string() : boxes.Boxes.back().Text) : componentBoxes[0]);
+    uitest::ExchangeOnTheComputersClock(boxes, [&] { FormMain.SpeedButtonGetClick(); });
+    ASSERT_EQ(1u, boxes.Boxes.size()) << (boxes.Boxes.empty() ? "" : boxes.Boxes.back().Text);
+    EXPECT_EQ(testsupport::BoxModule::Program, boxes.Boxes[0].Module);
     EXPECT_EQ("Настройки успешно прочитаны", boxes.Boxes[0].Text);
-    EXPECT_TRUE(componentBoxes.empty());
     EXPECT_EQ(1, seen.modemOn);
     EXPECT_TRUE(seen.gsmWindow);
     EXPECT_TRUE(seen.statusWindow);
@@ -165,11 +135,10 @@ TEST_F(MainWindowOverUsbLinks, ReadsThroughTheGsmModemAndTheRadio) {
     ASSERT_TRUE(FormMain.SpeedButtonGet.Enabled());
     boxes.Boxes.clear();
     boxes.DuringBox = nullptr;
-    uitest::WaitForRoomInMinute(20);
-    FormMain.SpeedButtonGetClick();
-    ASSERT_EQ(1u, boxes.Boxes.size()) << (componentBoxes.empty() ? (boxes.Boxes.empty() ? std::string() : boxes.Boxes.back().Text) : componentBoxes[0]);
+    uitest::ExchangeOnTheComputersClock(boxes, [&] { FormMain.SpeedButtonGetClick(); });
+    ASSERT_EQ(1u, boxes.Boxes.size()) << (boxes.Boxes.empty() ? "" : boxes.Boxes.back().Text);
+    EXPECT_EQ(testsupport::BoxModule::Program, boxes.Boxes[0].Module);
     EXPECT_EQ("Настройки успешно прочитаны", boxes.Boxes[0].Text);
-    EXPECT_TRUE(componentBoxes.empty());
     const std::vector<std::string> radio = Received(Env("BOARDSIM_RADIO_LOG"));
     ASSERT_FALSE(radio.empty());
     EXPECT_EQ(0u, radio[0].rfind("(config) A5 5A 01 08 06 92 D0", 0)) << radio[0];
@@ -277,8 +246,10 @@ TEST_F(MainWindowOverUsbLinks, OkAfterAFailedCallBringsTheModemUpAgain) {
     for (const wchar_t* name : {L"COM", L"USB", L"TCP", L"GSM", L"RF"}) sett.AddInterfaceName(name);
 
     FormMain.SpeedButtonGetClick();
-    ASSERT_EQ(1u, componentBoxes.size());
-    EXPECT_EQ("Линия ведомого модема занята", componentBoxes[0]);
+    const std::vector<uitest::RecordedBox> failed = boxes.Snapshot();
+    ASSERT_FALSE(failed.empty());
+    EXPECT_EQ(testsupport::BoxModule::GSM, failed[0].Module);
+    EXPECT_EQ("Линия ведомого модема занята", failed[0].Text);
     EXPECT_EQ(0, board::GSM.ModemOn);
     EXPECT_STREQ("Линия ведомого модема занята", board::GSM.StatusText[board::GSM.StatusIdx]);
     FormMain.TimerTimer();
@@ -328,14 +299,17 @@ TEST_F(MainWindowOverUsbLinks, ModemActionsOfTheSettingsDialog) {
     sett.BitBtnOKClick();
     ASSERT_EQ(3, board::Interface);
     ASSERT_TRUE(TickUntil(FormMain, [&] { return ModemButtonsEnabled(sett); }, 30000))
-        << (componentBoxes.empty() ? "" : componentBoxes[0]);
+        << (boxes.Boxes.empty() ? "" : boxes.Boxes.back().Text);
 
     sett.FormShow();
     EXPECT_NE(nullptr, board::FTD.hDevice) << "the device list leaves the modem's adapter open";
     sett.EditSIM_Balance.SetText(L"*100#");
+    boxes.Clear();
     sett.SpeedButtonSIM_BalanceClick();
-    ASSERT_EQ(1u, componentBoxes.size());
-    EXPECT_NE(std::string::npos, componentBoxes[0].find("123.45")) << componentBoxes[0];
+    const std::vector<uitest::RecordedBox> balance = boxes.Snapshot();
+    ASSERT_EQ(1u, balance.size());
+    EXPECT_EQ(testsupport::BoxModule::GSM, balance[0].Module);
+    EXPECT_NE(std::string::npos, balance[0].Text.find("123.45")) << balance[0].Text;
 
     boxes.Answer = compat::kAnswerNo;
     sett.SpeedButtonSIM_ClearClick();
