@@ -7,9 +7,11 @@ endif()
 
 zorvel_add_test(NAME ui_widgets_test WIN_ONLY
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_widgets_test.cpp ${CMAKE_CURRENT_LIST_DIR}/ui_controls_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/ui_support.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/ui_pictures_test.cpp ${CMAKE_CURRENT_LIST_DIR}/ui_support.cpp
           $<TARGET_OBJECTS:zorvel_resources>
   LIBS zorvel_widgets zorvel_emulation)
+# The pictures test compares the compiled-in pictures with the drawn bitmaps.
+target_compile_definitions(ui_widgets_test PRIVATE ZORVEL_RESOURCES_DIR="${PROJECT_SOURCE_DIR}/zorvel/resources")
 
 if(TARGET zorvel_forms_fakes)
   zorvel_add_test(NAME ui_small_test WIN_ONLY TIMEOUT 120
