@@ -308,6 +308,37 @@ TEST(PopupMenus, TheSettingsDialogsEditMenuIsPaintedLikeTheMainWindows) {
     s.Show(false);
 }
 
+// The about window's copy menu: drawn by the painter with the window's own
+// copy picture and highlight colour, 4 px wider than the main window's items.
+TEST(PopupMenus, TheAboutWindowsCopyMenuIsPaintedByThePainter) {
+    TForms w;
+    TFormAbout& a = w.FormAbout;
+    MENUITEMINFOW info = ItemInfo(MIIM_FTYPE | MIIM_DATA);
+    GetMenuItemInfoW(a.PopupMenu, TFormAbout::miCopy, FALSE, &info);
+    ASSERT_NE(0u, info.fType & MFT_OWNERDRAW);
+    MEASUREITEMSTRUCT here{ODT_MENU, 0, TFormAbout::miCopy, 0, 0, info.dwItemData};
+    SendMessageW(a, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&here));
+    MENUITEMINFOW mainInfo = ItemInfo(MIIM_DATA);
+    GetMenuItemInfoW(w.FormMain.PopupMenuStandart, TFormMain::miCopy, FALSE, &mainInfo);
+    MEASUREITEMSTRUCT main{ODT_MENU, 0, TFormMain::miCopy, 0, 0, mainInfo.dwItemData};
+    SendMessageW(w.FormMain, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&main));
+    EXPECT_EQ(main.itemWidth + 4, here.itemWidth);
+    EXPECT_EQ(main.itemHeight, here.itemHeight);
+
+    const StripList images = Strip(IDB_GLYPH_COPY64, 64);
+    a.SetHighlightColour(RGB(0, 0, 255));
+    for (UINT state : {0u, static_cast<UINT>(ODS_SELECTED)}) {
+        Painted item(static_cast<int>(here.itemWidth), static_cast<int>(here.itemHeight));
+        DRAWITEMSTRUCT draw{ODT_MENU, 0, TFormAbout::miCopy, ODA_DRAWENTIRE, state,
+                            reinterpret_cast<HWND>(static_cast<HMENU>(a.PopupMenu)), item.Dc(), item.Rect(),
+                            info.dwItemData};
+        SendMessageW(a, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+        EXPECT_TRUE(item.ShowsFrame(images, 0, state ? kFrameHighlighted : kFrameNormal, 3,
+                                    (item.canvas->Height() - 16) / 2)) << state;
+        EXPECT_EQ(state ? RGB(0, 0, 255) : Menu(), item.At(item.canvas->Width() / 2, 2)) << state;
+    }
+}
+
 TEST(SystemMenu, TheAboutCommandOpensTheAboutWindowLikeItsButton) {
     TForms w;
     static TForms* forms;
