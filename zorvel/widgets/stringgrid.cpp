@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include "zorvel/widgets/dpi.h"
+#include "zorvel/widgets/paste.h"
 
 namespace widgets {
 
@@ -305,6 +306,10 @@ bool StringGrid::CellEditor::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& 
             return true;
         }
         case WM_KEYDOWN:
+            if (grid_.OnKeyPress && PasteKeyToMessage(hwnd, msg, wp)) {
+                result = 0;
+                return true;
+            }
             switch (wp) {
                 case VK_RETURN:
                 case VK_ESCAPE:
@@ -320,6 +325,10 @@ bool StringGrid::CellEditor::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& 
             }
             return false;
         case WM_CHAR:
+            if (grid_.OnKeyPress && PasteKeyToMessage(hwnd, msg, wp)) {
+                result = 0;
+                return true;
+            }
             if (wp == L'\r' || wp == 27) {
                 result = 0;  // no beep for the keys handled above
                 return true;
@@ -331,6 +340,13 @@ bool StringGrid::CellEditor::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& 
                     result = 0;
                     return true;
                 }
+            }
+            return false;
+        case WM_PASTE:
+            if (grid_.OnKeyPress) {
+                PasteFiltered(hwnd, [this](wchar_t& key) { grid_.OnKeyPress(grid_.col_, grid_.row_, key); });
+                result = 0;
+                return true;
             }
             return false;
         case WM_KILLFOCUS:
