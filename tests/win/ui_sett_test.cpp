@@ -15,7 +15,7 @@
 #include <string>
 #include <utility>
 
-#include "fakes/fake_transports.h"
+#include "fake_transports.h"
 #include "ravlo/ravlo.h"
 #include "transports/COM.h"
 #include "transports/FTD.h"
