@@ -518,36 +518,8 @@ void TFormMain::ComboBoxModeDrawItem(DRAWITEMSTRUCT* item) {
     widgets::DrawListItem(ComboBoxMode, ComboBoxMode.PaintItem(*item), &ImageListZVL_Modes, HighlightColour);
 }
 
-namespace {
-// The control characters an edit control turns into cut, copy and paste.
-constexpr wchar_t kCtrlX = 0x18, kCtrlC = 0x03, kCtrlV = 0x16;
-}  // namespace
-
 void TFormMain::EditIntervalKeyPress(wchar_t& key) {
-    if (key == kCtrlV) {
-        PasteIntoInterval();
-        key = 0;
-        return;
-    }
-    if ((key < L'0' || key > L'9') && key != L'\b' && key != kCtrlX && key != kCtrlC) key = 0;
-}
-
-// A paste is typed text: what the key filter would drop is dropped.
-void TFormMain::PasteIntoInterval() {
-    std::wstring pasted;
-    if (IsClipboardFormatAvailable(CF_UNICODETEXT) && OpenClipboard(hwnd)) {
-        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-            if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
-                pasted = text;
-                GlobalUnlock(data);
-            }
-        }
-        CloseClipboard();
-    }
-    std::wstring kept;
-    for (wchar_t c : pasted)
-        if (c >= L'0' && c <= L'9') kept += c;
-    EditInterval.Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(kept.c_str()));
+    if ((key < L'0' || key > L'9') && key != L'\b') key = 0;
 }
 
 void TFormMain::EditIntervalChange() {
@@ -594,12 +566,7 @@ void TFormMain::PopupMenuStandartPopup() {
 
 void TFormMain::miCutClick() { SendMessageW(GetFocus(), WM_CUT, 0, 0); }
 void TFormMain::miCopyClick() { SendMessageW(GetFocus(), WM_COPY, 0, 0); }
-void TFormMain::miPasteClick() {
-    if (GetFocus() == EditInterval)
-        PasteIntoInterval();
-    else
-        SendMessageW(GetFocus(), WM_PASTE, 0, 0);
-}
+void TFormMain::miPasteClick() { SendMessageW(GetFocus(), WM_PASTE, 0, 0); }
 
 // ---- the 100 ms tick ------------------------------------------------------------------
 

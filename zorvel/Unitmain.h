@@ -145,7 +145,6 @@ private:
     void ApplyControllerSetting();
     void EnableExchange(bool enabled);
     void SetPickersToNow();
-    void PasteIntoInterval();
     void CloseIfAskedDuringExchange();
     void ShowError(const std::string& text);
     int ShellOpen(const wchar_t* verb, const std::wstring& file, const char* errorPrefix);

@@ -394,7 +394,10 @@ bool cGSM::CSD_Send(char* data, int length) {
     fakes::Sent(Kind::GSM, data, length);
     return fakes::CopyAnswers().sendResult;
 }
-void cGSM::Recv(char* data, int count) { fakes::Record("GSM.Recv(" + fakes::Bytes(data, count) + ")"); }
+void cGSM::Recv(char* data, int count) {
+    fakes::Record("GSM.Recv(" + fakes::Bytes(data, count) + ")");
+    if (fakes::CurrentAnswers().duringGsmRecv) fakes::CurrentAnswers().duringGsmRecv();
+}
 bool cGSM::CheckBalance(bool showResult) {
     fakes::Record("GSM.CheckBalance(" + fakes::Flags({showResult}) + ")");
     return true;

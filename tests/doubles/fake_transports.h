@@ -58,6 +58,9 @@ struct Answers {
     // Runs inside cFTD::DriverInstall, while DriverInstalling is set (an
     // operator's click during the installation).
     std::function<void()> duringDriverInstall;
+    // Runs inside cGSM::Recv, as the modem's worker does when a line ends its
+    // wait (the call's CONNECT) and the exchange goes on.
+    std::function<void()> duringGsmRecv;
 };
 Answers& CurrentAnswers();
 // Runs inside cRavlo::Open and cGSM::PowerOn, as a window message handled

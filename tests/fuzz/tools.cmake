@@ -1,6 +1,4 @@
-# The address split of the TCP library and zorvelctl's command line. (boardsim's
-# command line hangs inside CLI11's option groups on some argument vectors:
-# its target returns once that is fixed.)
+# The address split of the TCP library and the command lines of the tools.
 if(ZORVEL_SANITIZE STREQUAL "fuzzer")
   add_executable(fuzz_ipv4_split ${CMAKE_CURRENT_LIST_DIR}/ipv4_split_fuzz.cpp)
   target_link_libraries(fuzz_ipv4_split PRIVATE ravlo zorvel_compat)
@@ -8,4 +6,7 @@ if(ZORVEL_SANITIZE STREQUAL "fuzzer")
   add_executable(fuzz_zorvelctl_args ${CMAKE_CURRENT_LIST_DIR}/zorvelctl_args_fuzz.cpp)
   target_link_libraries(fuzz_zorvelctl_args PRIVATE zorvelctl_host)
   target_link_options(fuzz_zorvelctl_args PRIVATE -fsanitize=fuzzer)
+  add_executable(fuzz_boardsim_args ${CMAKE_CURRENT_LIST_DIR}/boardsim_args_fuzz.cpp)
+  target_link_libraries(fuzz_boardsim_args PRIVATE boardsim_command_line)
+  target_link_options(fuzz_boardsim_args PRIVATE -fsanitize=fuzzer)
 endif()

@@ -132,14 +132,14 @@ TEST_F(LinkTest, OpenCloseAndSendGoToTheSelectedTransport) {
 }
 
 TEST_F(LinkTest, OpenAnswersWhatTheTransportAnswers) {
-    fakes::CurrentAnswers() = fakes::Answers{false, false, false, true, false, false, true, true, 0, {}, {}};
+    fakes::CurrentAnswers() = fakes::Answers{false, false, false, true, false, false, true, true, 0, {}, {}, {}};
     for (int index = 0; index <= 4; ++index) {
         board::Interface = static_cast<std::int8_t>(index);
         EXPECT_FALSE(board::InterfaceOpen(true, true)) << "Interface " << index;
     }
     // The GSM modem: only PowerOn's result counts.
     board::Interface = 3;
-    fakes::CurrentAnswers() = fakes::Answers{true, true, true, false, true, true, true, true, 0, {}, {}};
+    fakes::CurrentAnswers() = fakes::Answers{true, true, true, false, true, true, true, true, 0, {}, {}, {}};
     EXPECT_TRUE(board::InterfaceOpen(true, true));
 }
 
@@ -158,7 +158,7 @@ TEST_F(LinkTest, ReceivedBlocksReachTheReplyBufferAndResetTheDeliverersCount) {
         {2, Kind::TCP, false, true, {}},
         {3, Kind::GSM, false, true, {}},
         {3, Kind::GSM, true, true, {"GSM.Recv(Ok\r)"}},
-        // Whatever the index, the running modem sees the block first.
+        // Whatever the index, the running modem sees the block too.
         {0, Kind::COM, true, true, {"GSM.Recv(Ok\r)"}},
         // The radio decodes the adapter's bytes itself; only its own delivery counts.
         {4, Kind::FTD, false, false, {"RFM.Recv(Ok\r)"}},
@@ -189,6 +189,17 @@ TEST_F(LinkTest, ReceivedBlocksReachTheReplyBufferAndResetTheDeliverersCount) {
                   ftdDelivered ? 0u : 100u + (row.path == Kind::FTD || row.path == Kind::GSM ? added : 0));
         EXPECT_EQ(board::TCP.RecvC, tcpDelivered ? 0u : 100u + (row.path == Kind::TCP ? added : 0));
     }
+}
+
+// The modem's CONNECT ends the dial and the exchange clears the reply for its
+// command while the reader still holds the block: the code stays out of it.
+TEST_F(LinkTest, TheModemsResultCodeNeverLandsInTheNextCommandsReply) {
+    board::Interface = 3;
+    board::GSM.ModemOn = 1;
+    fakes::CurrentAnswers().duringGsmRecv = [] { board::SendCommand("read status\r"); };
+    fakes::Deliver(Kind::GSM, "\r\nCONNECT 9600\r\n");
+    EXPECT_EQ("", board::ReplyText());
+    fakes::CurrentAnswers().duringGsmRecv = nullptr;
 }
 
 TEST_F(LinkTest, EveryCommandStartsWithAnEmptyBuffer) {

@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
+#include <utility>
 
 #include "fake_transports.h"
 #include "ravlo/ravlo.h"
@@ -290,51 +292,48 @@ TEST_F(MainWindow, AnIntervalOfZeroFromTheFileIsSavedAsOne) {
     EXPECT_STREQ("1", value);
 }
 
-// Ctrl+X, Ctrl+C and Ctrl+V reach the field through its key filter; a paste
-// is filtered like typed text.
+// Ctrl+X, Ctrl+C and Ctrl+V reach the field past its key filter; every way of
+// pasting (Ctrl+V, Shift+Insert, the menu, a WM_PASTE from elsewhere) is
+// filtered like typed text.
 TEST_F(MainWindow, CutCopyAndPasteKeysWorkInTheIntervalField) {
     Open();
     TFormMain& m = Main();
-    auto clipboard = [&]() {
-        std::wstring text;
-        if (OpenClipboard(m)) {
-            if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-                text = static_cast<const wchar_t*>(GlobalLock(data));
-                GlobalUnlock(data);
-            }
-            CloseClipboard();
-        }
-        return text;
-    };
-    auto setClipboard = [&](const std::wstring& text) {
-        ASSERT_TRUE(OpenClipboard(m));
-        EmptyClipboard();
-        HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-        std::memcpy(GlobalLock(data), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-        GlobalUnlock(data);
-        SetClipboardData(CF_UNICODETEXT, data);
-        CloseClipboard();
-    };
-
     SetFocus(m.EditInterval);
     m.EditInterval.SetText(L"123");
     m.EditInterval.Send(EM_SETSEL, 0, -1);
     Type(L"\x03");
-    EXPECT_EQ(L"123", clipboard()) << "Ctrl+C";
+    EXPECT_EQ(L"123", uitest::ClipboardText(m)) << "Ctrl+C";
     Type(L"\x18");
     EXPECT_EQ(L"", m.EditInterval.Text()) << "Ctrl+X";
     Type(L"\x16");
     EXPECT_EQ(L"123", m.EditInterval.Text()) << "Ctrl+V";
     EXPECT_EQ(123, m.BoardSettings.Interval);
 
-    setClipboard(L"4a5 ");
-    m.EditInterval.Send(EM_SETSEL, 0, -1);
-    Type(L"\x16");
-    EXPECT_EQ(L"45", m.EditInterval.Text()) << "only the digits of a paste arrive";
-    setClipboard(L"abc");
-    m.EditInterval.Send(EM_SETSEL, 0, -1);
-    m.miPasteClick();
-    EXPECT_EQ(L"", m.EditInterval.Text()) << "the menu's paste filters too";
+    const std::pair<const char*, std::function<void()>> pastes[] = {
+        {"Ctrl+V", [&] { Type(L"\x16"); }},
+        {"Shift+Insert", [&] { uitest::PressKey(m.EditInterval, VK_INSERT, {VK_SHIFT}); }},
+        {"the menu", [&] { m.miPasteClick(); }},
+        {"WM_PASTE", [&] { m.EditInterval.Send(WM_PASTE); }},
+    };
+    for (const auto& [how, paste] : pastes) {
+        uitest::SetClipboardText(m, L"1a2 \r\n\b3");
+        m.EditInterval.SetText(L"9");
+        m.EditInterval.Send(EM_SETSEL, 0, -1);
+        paste();
+        EXPECT_EQ(L"123", m.EditInterval.Text()) << how << ": only the digits of a paste arrive";
+        EXPECT_EQ(123, m.BoardSettings.Interval) << how;
+        uitest::SetClipboardText(m, L"abc");
+        m.EditInterval.Send(EM_SETSEL, 0, -1);
+        paste();
+        EXPECT_EQ(L"", m.EditInterval.Text()) << how << ": a paste without digits";
+    }
+
+    uitest::SetClipboardText(m, L"7");
+    m.EditInterval.SetText(L"1");
+    m.EditInterval.Send(EM_SETSEL, 1, 1);
+    uitest::PressKey(m.EditInterval, VK_INSERT, {});
+    uitest::PressKey(m.EditInterval, VK_INSERT, {VK_CONTROL});
+    EXPECT_EQ(L"1", m.EditInterval.Text()) << "Insert and Ctrl+Insert paste nothing";
 }
 
 TEST_F(MainWindow, TheFieldTurnsRedWhileTheWarningIsShown) {

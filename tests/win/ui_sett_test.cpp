@@ -10,8 +10,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "fake_transports.h"
 #include "ravlo/ravlo.h"
@@ -464,6 +466,61 @@ TEST_F(SettingsDialog, PopupMenuItemsFollowTheTarget) {
         for (const wchar_t* k = typed; *k; ++k) edit->Send(WM_CHAR, *k, 1);
         EXPECT_EQ(kept, edit->Text());
     }
+}
+
+// The number fields and the slave numbers take a paste (Ctrl+V, Shift+Insert,
+// WM_PASTE as the menu sends it) as typed text; cut and copy work past the filters.
+TEST_F(SettingsDialog, PastesAreFilteredLikeTypedText) {
+    OpenAllPages(3);
+    TFormSett& s = Sett();
+    Held().Count = 1;
+    std::snprintf(Held().Slaves[0].Number, 13, "%s", "+71111111111");
+    s.FormShow();
+
+    const std::pair<const char*, std::function<void(HWND)>> pastes[] = {
+        {"Ctrl+V", [](HWND edit) { SendMessageW(edit, WM_CHAR, 0x16, 1); }},
+        {"Shift+Insert", [](HWND edit) { uitest::PressKey(edit, VK_INSERT, {VK_SHIFT}); }},
+        {"WM_PASTE", [](HWND edit) { SendMessageW(edit, WM_PASTE, 0, 0); }},
+    };
+    struct Field {
+        widgets::Edit& edit;
+        const wchar_t *clipboard, *kept;
+    } fields[] = {
+        {s.EditTCP_Port, L"50 01\r\n", L"5001"},
+        {s.EditTCP_Port, L"port", L""},
+        {s.EditSIM_Balance, L"*10x0#\t", L"*100#"},
+    };
+    for (const auto& [how, paste] : pastes) {
+        for (const Field& f : fields) {
+            uitest::SetClipboardText(s, f.clipboard);
+            f.edit.SetText(L"");
+            paste(f.edit);
+            EXPECT_EQ(f.kept, f.edit.Text()) << how;
+        }
+        // The slave table: digits and '+' in the number column, anything in the
+        // comment column, nothing below an empty number.
+        struct Cell {
+            int col, row;
+            const wchar_t *clipboard, *kept;
+        } cells[] = {{0, 2, L"+7 (912) 345-67-89\r\n", L"+79123456789"}, {1, 1, L"north gate", L"north gate"},
+                     {1, 4, L"north gate", L""}};
+        for (const Cell& c : cells) {
+            s.StringGridCSD_Numbers.Select(c.col, c.row);
+            s.StringGridCSD_Numbers.StartEditing();  // the editor, though the dialog is not shown
+            SetWindowTextW(s.StringGridCSD_Numbers.Editor(), L"");
+            uitest::SetClipboardText(s, c.clipboard);
+            paste(s.StringGridCSD_Numbers.Editor());
+            EXPECT_EQ(c.kept, s.StringGridCSD_Numbers.Cell(c.col, c.row)) << how << " " << c.col << "," << c.row;
+            s.StringGridCSD_Numbers.StopEditing();
+        }
+    }
+
+    s.EditTCP_Port.SetText(L"5000");
+    s.EditTCP_Port.Send(EM_SETSEL, 0, -1);
+    s.EditTCP_Port.Send(WM_CHAR, 0x03, 1);
+    EXPECT_EQ(L"5000", uitest::ClipboardText(s)) << "Ctrl+C";
+    s.EditTCP_Port.Send(WM_CHAR, 0x18, 1);
+    EXPECT_EQ(L"", s.EditTCP_Port.Text()) << "Ctrl+X";
 }
 
 // ---- channel comments and the slave list ---------------------------------------------------------

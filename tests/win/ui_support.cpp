@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -91,6 +92,38 @@ void DragSideways(const widgets::Window& window, int dx, bool release) {
     window.Send(WM_LBUTTONDOWN, MK_LBUTTON, from);
     window.Send(WM_MOUSEMOVE, MK_LBUTTON, to);
     if (release) window.Send(WM_LBUTTONUP, 0, to);
+}
+
+std::wstring ClipboardText(HWND owner) {
+    std::wstring text;
+    if (!OpenClipboard(owner)) return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const wchar_t*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+void SetClipboardText(HWND owner, const std::wstring& text) {
+    if (!OpenClipboard(owner)) return;
+    EmptyClipboard();
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    std::memcpy(GlobalLock(data), text.c_str(), bytes);
+    GlobalUnlock(data);
+    SetClipboardData(CF_UNICODETEXT, data);
+    CloseClipboard();
+}
+
+void PressKey(HWND window, WORD key, std::initializer_list<BYTE> held) {
+    BYTE state[256] = {}, pressed[256] = {};
+    GetKeyboardState(state);
+    std::memcpy(pressed, state, sizeof state);
+    for (BYTE modifier : held) pressed[modifier] = 0x80;
+    SetKeyboardState(pressed);
+    SendMessageW(window, WM_KEYDOWN, key, 1);
+    SetKeyboardState(state);
 }
 
 HWND WaitForWindow(const std::wstring& caption, DWORD ms) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,14 @@ private:
 // Presses the left button on a window (a splitter), moves the mouse `dx`
 // pixels sideways and, when asked, releases it: the messages a drag sends.
 void DragSideways(const widgets::Window& window, int dx, bool release = true);
+
+// The clipboard's text, and setting it (opened for `owner`).
+std::wstring ClipboardText(HWND owner);
+void SetClipboardText(HWND owner, const std::wstring& text);
+
+// Sends the key-down of `key` to `window` with the given modifier keys (VK_SHIFT,
+// VK_CONTROL) held in the thread's keyboard state, then releases them.
+void PressKey(HWND window, WORD key, std::initializer_list<BYTE> held);
 
 // Renders the client area of `window` with WM_PRINTCLIENT.
 class Rendered {

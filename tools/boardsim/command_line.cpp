@@ -58,31 +58,40 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, Options& option
     app.add_option("--log", logFile, "append every command received, with its answer, to this file");
     app.add_option("--state", stateFile, "keep the board's state in this JSON file (rewritten after each write)");
 
-    auto* stateGroup = app.add_option_group("state", "The board's initial state");
-    stateGroup->add_option("--firmware", state.Firmware, "firmware text after \"Soft:\"")->capture_default_str();
-    stateGroup->add_option("--clock-offset", state.ClockOffsetSeconds, "seconds the board's clock is ahead")
-        ->capture_default_str();
-    stateGroup->add_option("--mode", state.Mode, "display mode")->check(CLI::Range(1, 4))->capture_default_str();
-    stateGroup->add_option("--interval", state.Interval, "interval in seconds")->check(CLI::Range(1, 255))
-        ->capture_default_str();
-    stateGroup->add_option("--hours", hours, "start hours M,A,E,N (default 6,10,16,21)");
-    stateGroup->add_option("--brightness", brightness, "brightness M,A,E,N (default 100,80,60,20)");
+    // Options are sorted under headings, not into CLI11 option groups: those are
+    // nameless subcommands, an empty argument enters one, and inside it the
+    // options that follow are never consumed (the parse never ends).
+    const std::string stateHeading = "The board's initial state";
+    app.add_option("--firmware", state.Firmware, "firmware text after \"Soft:\"")
+        ->capture_default_str()->group(stateHeading);
+    app.add_option("--clock-offset", state.ClockOffsetSeconds, "seconds the board's clock is ahead")
+        ->capture_default_str()->group(stateHeading);
+    app.add_option("--mode", state.Mode, "display mode")->check(CLI::Range(1, 4))->capture_default_str()
+        ->group(stateHeading);
+    app.add_option("--interval", state.Interval, "interval in seconds")->check(CLI::Range(1, 255))
+        ->capture_default_str()->group(stateHeading);
+    app.add_option("--hours", hours, "start hours M,A,E,N (default 6,10,16,21)")->group(stateHeading);
+    app.add_option("--brightness", brightness, "brightness M,A,E,N (default 100,80,60,20)")->group(stateHeading);
 
-    auto* faultGroup = app.add_option_group("faults", "Faults to simulate");
-    faultGroup->add_option("--clock-fault", clockFault, "report the clock chip's fault markers")
+    const std::string faultHeading = "Faults to simulate";
+    app.add_option("--clock-fault", clockFault, "report the clock chip's fault markers")
         ->check(CLI::IsMember({"none", "time", "date", "both"}))
-        ->capture_default_str();
-    faultGroup->add_flag("--silent", faults.Silent, "never answer");
-    faultGroup->add_option("--delay-ms", timing.DelayMs, "wait before every answer");
-    faultGroup->add_option("--reject", rejected, "answer \"error\\r\" to this command (repeatable)")
-        ->check(CLI::IsMember({"date", "time", "brightness", "timeEx", "mode", "interval", "status"}));
-    faultGroup->add_option("--ignore", ignored, "answer \"Ok\\r\" to this write but keep the old value (repeatable)")
-        ->check(CLI::IsMember({"date", "time", "brightness", "timeEx", "mode", "interval"}));
-    faultGroup->add_option("--chunk-bytes", timing.ChunkBytes, "cut answers into pieces of this many bytes");
-    faultGroup->add_option("--chunk-pause-ms", timing.ChunkPauseMs, "pause between two pieces");
-    faultGroup->add_option("--garbage", garbage, "bytes sent before every answer (\\r \\n \\t \\\\ \\xHH decoded)");
-    faultGroup->add_option("--omit", omitted, "leave this line out of the status reply (repeatable)")
-        ->check(CLI::IsMember({"soft", "time", "date", "mode", "interval", "hours", "brightness"}));
+        ->capture_default_str()->group(faultHeading);
+    app.add_flag("--silent", faults.Silent, "never answer")->group(faultHeading);
+    app.add_option("--delay-ms", timing.DelayMs, "wait before every answer")->group(faultHeading);
+    app.add_option("--reject", rejected, "answer \"error\\r\" to this command (repeatable)")
+        ->check(CLI::IsMember({"date", "time", "brightness", "timeEx", "mode", "interval", "status"}))
+        ->group(faultHeading);
+    app.add_option("--ignore", ignored, "answer \"Ok\\r\" to this write but keep the old value (repeatable)")
+        ->check(CLI::IsMember({"date", "time", "brightness", "timeEx", "mode", "interval"}))->group(faultHeading);
+    app.add_option("--chunk-bytes", timing.ChunkBytes, "cut answers into pieces of this many bytes")
+        ->group(faultHeading);
+    app.add_option("--chunk-pause-ms", timing.ChunkPauseMs, "pause between two pieces")->group(faultHeading);
+    app.add_option("--garbage", garbage, "bytes sent before every answer (\\r \\n \\t \\\\ \\xHH decoded)")
+        ->group(faultHeading);
+    app.add_option("--omit", omitted, "leave this line out of the status reply (repeatable)")
+        ->check(CLI::IsMember({"soft", "time", "date", "mode", "interval", "hours", "brightness"}))
+        ->group(faultHeading);
 
     AddDeviceOptions(app, options.Devices);
 

@@ -20,44 +20,51 @@ GsmModemConfig WithFaults(GsmModemConfig config, const std::vector<std::string>&
 
 }  // namespace
 
+// Headings, not option groups: see ParseCommandLine.
 void AddDeviceOptions(CLI::App& app, DeviceOptions& options) {
-    auto* modemGroup = app.add_option_group(
-        "modem", "--modem: clients reach the board through a simulated GSM modem (AT commands; \"ATD<number>\"\n"
-                 "calls the slave modem at the board and answers \"CONNECT 9600\"; \"+++\" with 1 s guard times)");
-    auto* modem = modemGroup->add_flag("--modem", options.ModemMode, "serve a GSM modem in front of the board");
+    const std::string modemHeading = "GSM modem";
+    auto* modem = app.add_flag("--modem", options.ModemMode,
+                               "serve a GSM modem in front of the board: clients reach the board through it\n"
+                               "(AT commands; \"ATD<number>\" calls the slave modem at the board and answers\n"
+                               "\"CONNECT 9600\"; \"+++\" with 1 s guard times)")
+                      ->group(modemHeading);
     GsmModemConfig& m = options.ModemConfig;
-    modemGroup->add_option("--modem-fault", options.ModemFaults,
-                           "mute, no-network, busy, no-answer, no-carrier (the call drops in the middle of the\n"
-                           "board's first answer), bulk-delete-error (repeatable)")
+    app.add_option("--modem-fault", options.ModemFaults,
+                   "mute, no-network, busy, no-answer, no-carrier (the call drops in the middle of the\n"
+                   "board's first answer), bulk-delete-error (repeatable)")
         ->check(CLI::IsMember(std::vector<std::string>(std::begin(kModemFaults), std::end(kModemFaults))))
-        ->needs(modem);
-    modemGroup->add_option("--modem-signal", m.SignalQuality, "signal quality reported by AT+CSQ (0-31, 99)")
-        ->check(CLI::Range(0, 99))->capture_default_str()->needs(modem);
-    modemGroup->add_option("--modem-search-ms", m.SearchMs, "network search after switching on")
-        ->capture_default_str()->needs(modem);
-    modemGroup->add_option("--modem-ring-ms", m.RingMs, "from ATD to the slave modem's answer")
-        ->capture_default_str()->needs(modem);
-    modemGroup->add_option("--modem-guard-ms", m.GuardMs, "escape guard time")->capture_default_str()->needs(modem);
-    modemGroup->add_option("--modem-ussd", m.UssdText, "the network's answer to the balance request")
-        ->capture_default_str()->needs(modem);
-    modemGroup->add_option("--modem-ussd-code", m.UssdCode, "the balance request the network knows")
-        ->capture_default_str()->needs(modem);
-    modemGroup->add_option("--modem-sms", m.SmsOnSim, "messages on the SIM card at switch-on (the modem holds 2)")
-        ->check(CLI::Range(0, 20))->capture_default_str()->needs(modem);
+        ->needs(modem)->group(modemHeading);
+    app.add_option("--modem-signal", m.SignalQuality, "signal quality reported by AT+CSQ (0-31, 99)")
+        ->check(CLI::Range(0, 99))->capture_default_str()->needs(modem)->group(modemHeading);
+    app.add_option("--modem-search-ms", m.SearchMs, "network search after switching on")
+        ->capture_default_str()->needs(modem)->group(modemHeading);
+    app.add_option("--modem-ring-ms", m.RingMs, "from ATD to the slave modem's answer")
+        ->capture_default_str()->needs(modem)->group(modemHeading);
+    app.add_option("--modem-guard-ms", m.GuardMs, "escape guard time")
+        ->capture_default_str()->needs(modem)->group(modemHeading);
+    app.add_option("--modem-ussd", m.UssdText, "the network's answer to the balance request")
+        ->capture_default_str()->needs(modem)->group(modemHeading);
+    app.add_option("--modem-ussd-code", m.UssdCode, "the balance request the network knows")
+        ->capture_default_str()->needs(modem)->group(modemHeading);
+    app.add_option("--modem-sms", m.SmsOnSim, "messages on the SIM card at switch-on (the modem holds 2)")
+        ->check(CLI::Range(0, 20))->capture_default_str()->needs(modem)->group(modemHeading);
 
-    auto* radioGroup = app.add_option_group(
-        "radio", "--radio: clients reach the board through a simulated 433 MHz radio module; the adapter's pin\n"
-                 "state (the D2XX test double's pins file) selects configuration or transparent mode");
-    auto* radio = radioGroup->add_flag("--radio", options.RadioMode, "serve a radio module in front of the board");
+    const std::string radioHeading = "Radio module";
+    auto* radio = app.add_flag("--radio", options.RadioMode,
+                               "serve a 433 MHz radio module in front of the board: clients reach the board\n"
+                               "through it; the adapter's pin state (the D2XX test double's pins file) selects\n"
+                               "configuration or transparent mode")
+                      ->group(radioHeading);
     radio->excludes(modem);
     RadioConfig& r = options.Radio;
-    radioGroup->add_option("--radio-pins", r.PinsFile, "file holding the adapter's bit mode (mask, mode)")->needs(radio);
-    radioGroup->add_option("--radio-channel", options.RadioChannel, "the board module's channel (1-35)")
-        ->check(CLI::Range(1, 35))->capture_default_str()->needs(radio);
-    radioGroup->add_option("--radio-drop", r.DropPercent, "share of the board's answers lost on the air, percent")
-        ->check(CLI::Range(0, 100))->needs(radio);
-    radioGroup->add_option("--radio-garble", r.GarblePercent, "share of the board's answers garbled, percent")
-        ->check(CLI::Range(0, 100))->needs(radio);
+    app.add_option("--radio-pins", r.PinsFile, "file holding the adapter's bit mode (mask, mode)")
+        ->needs(radio)->group(radioHeading);
+    app.add_option("--radio-channel", options.RadioChannel, "the board module's channel (1-35)")
+        ->check(CLI::Range(1, 35))->capture_default_str()->needs(radio)->group(radioHeading);
+    app.add_option("--radio-drop", r.DropPercent, "share of the board's answers lost on the air, percent")
+        ->check(CLI::Range(0, 100))->needs(radio)->group(radioHeading);
+    app.add_option("--radio-garble", r.GarblePercent, "share of the board's answers garbled, percent")
+        ->check(CLI::Range(0, 100))->needs(radio)->group(radioHeading);
 }
 
 DeviceFactory MakeDeviceFactory(const DeviceOptions& options) {

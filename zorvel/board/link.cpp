@@ -255,9 +255,12 @@ void InterfaceSend(char* data, int length) {
 }
 
 void ReceiveData(char* data, int count) {
-    if (GSM.ModemOn) GSM.Recv(data, count);
+    // The block is in the reply before the modem sees it: a result code that
+    // ends the modem's wait (CONNECT) lets the exchange go on and clear the
+    // reply for its command, and the code must not land in that reply after.
     Tap(Direction::Received, data, count);
     programReply.Append(data, count);
+    if (GSM.ModemOn) GSM.Recv(data, count);
     switch (Interface) {
         case kInterfaceSerial: COM.RecvC = 0; break;
         case kInterfaceUsb: FTD.RecvC = 0; break;

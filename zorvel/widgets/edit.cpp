@@ -1,5 +1,7 @@
 #include "zorvel/widgets/edit.h"
 
+#include "zorvel/widgets/paste.h"
+
 namespace widgets {
 
 void Edit::Create(HWND parent, const std::wstring& text, int x, int y, int width, int height, int maxLength) {
@@ -37,6 +39,11 @@ bool Edit::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
         case WM_CHAR:
             if (OnKeyPress) {
                 auto key = static_cast<wchar_t>(wp);
+                if (PasteKeyToMessage(hwnd, msg, wp)) {
+                    result = 0;
+                    return true;
+                }
+                if (IsClipboardCharacter(key)) return false;
                 OnKeyPress(key);
                 if (key == 0) {
                     result = 0;
@@ -45,7 +52,19 @@ bool Edit::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
             }
             return false;
         case WM_KEYDOWN:
+            if (OnKeyPress && PasteKeyToMessage(hwnd, msg, wp)) {
+                result = 0;
+                return true;
+            }
             if (OnKeyDown) OnKeyDown(static_cast<WORD>(wp));
+            return false;
+        case WM_PASTE:
+            // Every paste (keys, menus, other programs) is typed text for the filter.
+            if (OnKeyPress) {
+                PasteFiltered(hwnd, OnKeyPress);
+                result = 0;
+                return true;
+            }
             return false;
         case WM_CONTEXTMENU:
             // The field's own menu is replaced by the window's.

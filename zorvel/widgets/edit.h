@@ -19,7 +19,9 @@ public:
 
     std::function<void()> OnChange;                 // the text changed
     std::function<void()> OnExit;                   // the focus left the field
-    std::function<void(wchar_t& key)> OnKeyPress;   // set key to 0 to drop the character
+    // Set key to 0 to drop the character. It sees typed and pasted text only,
+    // never the cut, copy and paste keys.
+    std::function<void(wchar_t& key)> OnKeyPress;
     std::function<void(WORD key)> OnKeyDown;
 
     bool OnCommand(WORD code, WORD id) override;

@@ -6,6 +6,7 @@
 
 #include "zorvel/widgets/dpi.h"
 #include "zorvel/widgets/gdi.h"
+#include "zorvel/widgets/paste.h"
 
 namespace widgets {
 
@@ -391,6 +392,10 @@ bool StringGrid::CellEditor::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& 
             return true;
         }
         case WM_KEYDOWN:
+            if (grid_.OnKeyPress && PasteKeyToMessage(hwnd, msg, wp)) {
+                result = 0;
+                return true;
+            }
             switch (wp) {
                 case VK_RETURN:
                     grid_.StopEditing();
@@ -409,6 +414,10 @@ bool StringGrid::CellEditor::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& 
             }
             return false;
         case WM_CHAR:
+            if (grid_.OnKeyPress && PasteKeyToMessage(hwnd, msg, wp)) {
+                result = 0;
+                return true;
+            }
             if (wp == L'\r' || wp == 27) {
                 result = 0;  // no beep for the keys handled above
                 return true;
@@ -420,6 +429,13 @@ bool StringGrid::CellEditor::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& 
                     result = 0;
                     return true;
                 }
+            }
+            return false;
+        case WM_PASTE:
+            if (grid_.OnKeyPress) {
+                PasteFiltered(hwnd, [this](wchar_t& key) { grid_.OnKeyPress(grid_.col_, grid_.row_, key); });
+                result = 0;
+                return true;
             }
             return false;
         case WM_KILLFOCUS:
