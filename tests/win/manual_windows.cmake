@@ -1,0 +1,20 @@
+# The window pictures of the operator's manual that only the forms over the
+# recording transports can show (docs/manual/capture_windows.sh runs the
+# program for them). Run as a test too, so that a form that no longer shows
+# or draws fails here and not first when the manual is rebuilt.
+if(NOT WIN32 OR NOT TARGET zorvel_forms_fakes OR NOT TARGET zorvel_gsm_engine)
+  return()
+endif()
+
+add_executable(manual_windows ${CMAKE_CURRENT_LIST_DIR}/manual_windows.cpp ${CMAKE_CURRENT_LIST_DIR}/ui_support.cpp
+               $<TARGET_OBJECTS:zorvel_resources>)
+target_link_libraries(manual_windows PRIVATE zorvel_forms_fakes zorvel_gsm_engine)
+target_include_directories(manual_windows PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests
+                           ${CMAKE_CURRENT_LIST_DIR})
+set_target_properties(manual_windows PROPERTIES WIN32_EXECUTABLE OFF)
+
+if(ZORVEL_TESTS)
+  string(REPLACE "/" "\\" manual_windows_out "Z:${CMAKE_BINARY_DIR}/manual-windows")
+  add_test(NAME manual_windows COMMAND manual_windows ${manual_windows_out})
+  set_tests_properties(manual_windows PROPERTIES TIMEOUT 120 RESOURCE_LOCK zorvel_program_ini)
+endif()
