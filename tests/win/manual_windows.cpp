@@ -63,8 +63,9 @@ void WriteOperatorFiles(int selected) {
                                L"Interfaces[3]=GSM модем\r\nInterfaces[4]=Радиомодуль\r\nControllerSetting=1\r\n"
                                L"[TIME]\r\nRefresh=0\r\n");
     WriteIni("Zorvel.ini", L"[ZVL]\r\nMode=3\r\nInterval=5\r\n");
-    WriteIni("CSD_Numbers.ini", L"[SLAVES]\r\nCount=2\r\nIndex=0\r\nN0=+71234567890\r\nC0=табло у входа\r\n"
-                                L"N1=+79876543210\r\nC1=табло на складе\r\n");
+    WriteIni("CSD_Numbers.ini",
+             L"[SLAVES]\r\nCount=2\r\nIndex=0\r\nN0=+71234567890\r\nC0=табло у входа\r\n"
+             L"N1=+79876543210\r\nC1=табло на складе\r\n");
     WriteIni("RFM.ini", L"[RFM]\r\nFreq[7].Comment=табло у входа\r\nFreq[12].Comment=табло на складе\r\n");
 }
 
@@ -101,64 +102,92 @@ void ModemOff() {
     gsm.ModemOn = 0, gsm.NetworkFound = 0, gsm.BalanceEnable = 0, gsm.StatusIdx = gsm::kNoStatus;
 }
 
+// A 24-bit top-down picture in memory, with a DC to draw into it.
+class Dib {
+public:
+    Dib(int width, int height) : width_(width), height_(height), dc_(CreateCompatibleDC(nullptr)) {
+        info_.biSize = sizeof info_;
+        info_.biWidth = width;
+        info_.biHeight = -height;
+        info_.biPlanes = 1;
+        info_.biBitCount = 24;
+        info_.biCompression = BI_RGB;
+        bitmap_ = CreateDIBSection(dc_, reinterpret_cast<BITMAPINFO*>(&info_), DIB_RGB_COLORS, &bits_, nullptr, 0);
+        if (bitmap_) old_ = SelectObject(dc_, bitmap_);
+    }
+    ~Dib() {
+        if (old_) SelectObject(dc_, old_);
+        if (bitmap_) DeleteObject(bitmap_);
+        DeleteDC(dc_);
+    }
+    Dib(const Dib&) = delete;
+    Dib& operator=(const Dib&) = delete;
+
+    bool Valid() const { return bits_ != nullptr; }
+    HDC Dc() const { return dc_; }
+    DWORD Stride() const { return (static_cast<DWORD>(width_) * 3 + 3) & ~3u; }
+    const unsigned char* Row(int y) const {
+        return static_cast<const unsigned char*>(bits_) + static_cast<std::size_t>(y) * Stride();
+    }
+    std::size_t Colours() const {
+        GdiFlush();
+        std::set<unsigned> colours;
+        for (int y = 0; y < height_; ++y)
+            for (const unsigned char* p = Row(y); p < Row(y) + width_ * 3; p += 3)
+                colours.insert(p[0] | p[1] << 8 | p[2] << 16);
+        return colours.size();
+    }
+    // A BMP file with bottom-up rows, as BMP readers expect most widely.
+    bool Save(const std::string& path) const {
+        BITMAPINFOHEADER info = info_;
+        info.biHeight = height_;
+        BITMAPFILEHEADER file{};
+        file.bfType = 0x4D42;
+        file.bfOffBits = sizeof file + sizeof info;
+        file.bfSize = file.bfOffBits + Stride() * static_cast<DWORD>(height_);
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(&file), sizeof file);
+        out.write(reinterpret_cast<const char*>(&info), sizeof info);
+        for (int y = height_ - 1; y >= 0; --y) out.write(reinterpret_cast<const char*>(Row(y)), Stride());
+        out.close();
+        return static_cast<bool>(out);
+    }
+
+private:
+    int width_, height_;
+    HDC dc_;
+    BITMAPINFOHEADER info_{};
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+    void* bits_ = nullptr;
+};
+
 class Photographer {
 public:
     explicit Photographer(std::string folder) : folder_(std::move(folder)) {}
 
-    // Renders the client area of `window` (what the operator reads; the frame
-    // is drawn by the window manager, not into the window's surface) into
+    // Copies the client area of `window` (what the operator reads; the frame
+    // is the window manager's, not in the window's surface) into
     // FOLDER\name.bmp.
     void Take(HWND window, const char* name) {
         uitest::PumpPending();
         if (!IsWindowVisible(window)) return Fail(name, "the window is not shown");
         RECT r{};
         GetClientRect(window, &r);
-        const int width = r.right, height = r.bottom;
-        HDC screen = GetDC(nullptr);
-        HDC memory = CreateCompatibleDC(screen);
-        BITMAPINFOHEADER info{sizeof info, width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits,
-                                          nullptr, 0);
-        ReleaseDC(nullptr, screen);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        // Painting is synchronous here; the copy is taken from the window's
+        Dib picture(r.right, r.bottom);
+        if (!picture.Valid()) return Fail(name, "no memory for the picture");
+        // Painting is synchronous here, and the copy comes from the window's
         // own surface, whatever the X server shows at this moment.
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         HDC source = GetDC(window);
-        const bool copied = BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY) != FALSE;
+        const bool copied = BitBlt(picture.Dc(), 0, 0, r.right, r.bottom, source, 0, 0, SRCCOPY) != FALSE;
         ReleaseDC(window, source);
-        GdiFlush();
-        const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-        const auto* pixels = static_cast<const unsigned char*>(bits);
-        std::vector<unsigned char> rows(pixels, pixels + static_cast<std::size_t>(stride) * height);
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
         if (!copied) return Fail(name, "the window cannot be copied");
-        // A window drawn at all has text, frame and background: many colours.
-        std::set<unsigned> colours;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) {
-                const unsigned char* p = &rows[static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 3];
-                colours.insert(p[0] | p[1] << 8 | p[2] << 16);
-            }
-        if (colours.size() < 8) return Fail(name, "the picture is blank");
-        // Bottom-up rows for the file, as BMP readers expect most widely.
-        info.biHeight = height;
-        BITMAPFILEHEADER file{};
-        file.bfType = 0x4D42;
-        file.bfOffBits = sizeof file + sizeof info;
-        file.bfSize = file.bfOffBits + static_cast<DWORD>(rows.size());
+        // A window drawn at all has text, lines and background: many colours.
+        if (picture.Colours() < 8) return Fail(name, "the picture is blank");
         const std::string path = folder_ + "\\" + name + ".bmp";
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(&file), sizeof file);
-        out.write(reinterpret_cast<const char*>(&info), sizeof info);
-        for (int y = height - 1; y >= 0; --y)
-            out.write(reinterpret_cast<const char*>(&rows[static_cast<std::size_t>(y) * stride]), stride);
-        out.close();
-        if (!out) return Fail(name, "cannot write " + path);
-        std::printf("manual_windows: %s.bmp %dx%d\n", name, width, height);
+        if (!picture.Save(path)) return Fail(name, "cannot write " + path);
+        std::printf("manual_windows: %s.bmp %ldx%ld\n", name, r.right, r.bottom);
     }
 
     bool Failed() const { return failed_; }
@@ -266,10 +295,10 @@ int main(int argc, char** argv) {
         camera.Take(forms.FormStat, "status-tcp");
         board::TCP.Socket = 0;
         forms.FormMain.TimerTimer();
-        if (!boxes.Boxes.empty())
-            std::fprintf(stderr, "manual_windows: unexpected message \"%s\"\n", boxes.Boxes[0].Text.c_str());
-        if (!boxes.Boxes.empty()) return 1;
     }
     for (const char* name : kIniFiles) std::remove(BinPath(name).c_str());
-    return camera.Failed() ? 1 : 0;
+    // A message box would stand in front of the windows the pictures show.
+    for (const uitest::RecordedBox& box : boxes.Boxes)
+        std::fprintf(stderr, "manual_windows: unexpected message \"%s\"\n", box.Text.c_str());
+    return camera.Failed() || !boxes.Boxes.empty() ? 1 : 0;
 }
