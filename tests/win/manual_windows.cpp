@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "compat/platform.h"
-#include "fakes/fake_transports.h"
+#include "fake_transports.h"
 #include "ravlo/ravlo.h"
 #include "transports/COM.h"
 #include "transports/FTD.h"
