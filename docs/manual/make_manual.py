@@ -16,6 +16,7 @@ import sys
 from reportlab import rl_config
 
 rl_config.invariant = 1
+rl_config.useA85 = 0  # binary streams: a quarter smaller than ASCII85 text
 
 from reportlab.lib import colors  # noqa: E402
 from reportlab.lib.enums import TA_CENTER  # noqa: E402
@@ -75,7 +76,7 @@ def inline(text):
     return escape(text)
 
 
-def picture(name, caption, width):
+def picture(name, caption, width, heading=()):
     for folder in PICTURE_DIRS:
         path = os.path.join(folder, name)
         if os.path.exists(path):
@@ -83,11 +84,14 @@ def picture(name, caption, width):
     else:
         raise SystemExit("make_manual: picture %s not found" % name)
     image = Image(path)
-    scale = min(1.0, 0.72 * width / image.imageWidth)
     if name.lower().endswith(".png"):
-        scale = min(scale, 0.75)  # screen pixels at about their size on paper
+        # Window pictures: screen pixels at about their size on paper, and a
+        # wide dialog across the whole text width, so its labels stay legible.
+        scale = min(0.75, width / image.imageWidth)
+    else:
+        scale = min(1.0, 0.72 * width / image.imageWidth)
     image.drawWidth, image.drawHeight = image.imageWidth * scale, image.imageHeight * scale
-    return KeepTogether([Spacer(1, 4), image, Paragraph(inline(caption), CAPTION)])
+    return KeepTogether([*heading, Spacer(1, 4), image, Paragraph(inline(caption), CAPTION)])
 
 
 def table(rows, width):
@@ -158,7 +162,9 @@ def build(source, output):
             elif stripped.startswith("!["):
                 flush()
                 name, caption = stripped[2:].split("](", 1)
-                story.append(picture(name, caption.rstrip(")"), width))
+                # A section that opens with a picture starts on the page of its picture.
+                heading = [story.pop()] if isinstance(story[-1], Paragraph) and story[-1].style.name == "h2" else []
+                story.append(picture(name, caption.rstrip(")"), width, heading))
             else:
                 paragraph.append(stripped)
     flush()
