@@ -48,7 +48,7 @@ TFormAbout::TFormAbout(HWND owner) {
     // Bottom: the maker's logo, the link, OK at the right (placed by the frame).
     // The link is wider than the 125 px of the design, so that the bold
     // address fits also in the fonts Wine substitutes; the logo keeps 170 px.
-    const int okLeft = BitBtnOK.Bounds().left, linkWidth = 150, linkLeft = okLeft - 6 - linkWidth;
+    const int okLeft = BitBtnOK.DesignBounds().left, linkWidth = 150, linkLeft = okLeft - 6 - linkWidth;
     PanelLink.Create(PanelBottom, linkLeft, 0, linkWidth, kBottom);
     LabelAppURL.Create(PanelLink, L"", 0, 11, linkWidth, 17, face);
     LabelAppURL.OnClick = [this] { LabelAppURLClick(); };

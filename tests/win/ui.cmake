@@ -29,7 +29,8 @@ if(TARGET zorvel_forms_fakes)
   set_tests_properties(ui_sett_test PROPERTIES RESOURCE_LOCK zorvel_program_ini)
 
   # The windows at 100, 150 and 200 % scaling, each DPI in a Wine prefix of its own.
-  add_executable(ui_dpi_test ${CMAKE_CURRENT_LIST_DIR}/ui_dpi_test.cpp ${CMAKE_CURRENT_LIST_DIR}/ui_support.cpp
+  add_executable(ui_dpi_test ${CMAKE_CURRENT_LIST_DIR}/ui_dpi_test.cpp ${CMAKE_CURRENT_LIST_DIR}/ui_dpi_time_test.cpp
+                 ${CMAKE_CURRENT_LIST_DIR}/ui_support.cpp
                  $<TARGET_OBJECTS:zorvel_resources>)
   target_link_libraries(ui_dpi_test PRIVATE zorvel_forms_fakes zorvel_gtest_main)
   target_include_directories(ui_dpi_test PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests

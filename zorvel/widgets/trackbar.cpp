@@ -13,13 +13,28 @@ void TrackBar::Create(HWND parent, int x, int y, int width, int height, const Op
     Send(TBM_SETRANGEMIN, FALSE, options.Min);
     Send(TBM_SETRANGEMAX, TRUE, options.Max);
     Send(TBM_SETLINESIZE, 0, 1);
-    if (options.ThumbLength > 0) Send(TBM_SETTHUMBLENGTH, static_cast<WPARAM>(ScaleOf(hwnd).Px(options.ThumbLength)));
+    thumbLength_ = options.ThumbLength;
+    SetThumbLength();
     if (options.PositionTip) Send(TBM_SETTIPSIDE, TBTS_TOP);
 }
 
+void TrackBar::SetThumbLength() const {
+    if (thumbLength_ > 0) Send(TBM_SETTHUMBLENGTH, static_cast<WPARAM>(ScaleOf(hwnd).Px(thumbLength_)));
+}
+
+void TrackBar::Rescale() {
+    Replace();
+    SetThumbLength();
+}
+
 bool TrackBar::OnScroll(WORD code) {
-    // TB_ENDTRACK closes every move and changes nothing itself.
-    if (code != TB_ENDTRACK && OnChange) OnChange();
+    // TB_ENDTRACK closes every move (thumb dragged, key or page click) and
+    // changes nothing itself.
+    if (code == TB_ENDTRACK) {
+        if (OnEndTrack) OnEndTrack();
+    } else if (OnChange) {
+        OnChange();
+    }
     return true;
 }
 
