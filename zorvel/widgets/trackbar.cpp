@@ -29,12 +29,15 @@ void TrackBar::Rescale() {
 
 bool TrackBar::OnScroll(WORD code) {
     // TB_ENDTRACK closes every move (thumb dragged, key or page click) and
-    // changes nothing itself.
+    // changes nothing itself. Some systems send it twice for one drag (on the
+    // release and on the loss of the capture): one end is reported per move.
     if (code == TB_ENDTRACK) {
-        if (OnEndTrack) OnEndTrack();
-    } else if (OnChange) {
-        OnChange();
+        if (moving_ && OnEndTrack) OnEndTrack();
+        moving_ = false;
+        return true;
     }
+    moving_ = true;
+    if (OnChange) OnChange();
     return true;
 }
 

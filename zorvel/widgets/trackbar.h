@@ -35,6 +35,7 @@ public:
 private:
     void SetThumbLength() const;
     int thumbLength_ = 0;  // design units
+    bool moving_ = false;  // a move was reported and its end not yet
 };
 
 }  // namespace widgets
