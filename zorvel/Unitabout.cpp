@@ -108,6 +108,15 @@ void TFormAbout::LoadPictures(const std::wstring& directory) {
                                   Fit::TopLeft);
 }
 
+// On a display of another scale: the copy glyph drawn for it, the pictures
+// drawn again on their new canvases.
+void TFormAbout::OnScaleChanged() {
+    Dialog::OnScaleChanged();
+    ImageListGlStandart.Clear();
+    ImageListGlStandart.Add(widgets::Bitmap::FromResource(IDB_GLYPH_COPY64, GetScale()));
+    LoadPictures(compat::Utf8ToWide(compat::ExecutableDir()));
+}
+
 void TFormAbout::ShowAppInfo(const AboutTexts& texts) {
     LabelAppName.SetText(texts.Caption);
     LabelAppDescription.SetText(texts.Description);

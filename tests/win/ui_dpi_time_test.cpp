@@ -204,6 +204,38 @@ TEST_F(TimeAtScale, AChangeOfDisplayRemakesFontsPicturesAndLine) {
     ExpectLineAt(before);
 }
 
+// ---- the layer ----------------------------------------------------------------------
+
+class Board : public widgets::Form {
+public:
+    Board() {
+        widgets::FormOptions o;
+        o.ClientWidth = 100;
+        o.ClientHeight = 60;
+        CreateForm(o);
+        Picture.Create(hwnd, 10, 10, 40, 20, RGB(255, 255, 255));
+    }
+    widgets::Image Picture;
+};
+
+// A form that does not draw its picture again still shows it, stretched to
+// the new size, not an empty box.
+TEST(ScalingOfTheLayer, APaintedSurfaceTakesTheNewSizeWithItsPictureStretched) {
+    Board b;
+    const widgets::Scale after(2 * RunScale().Dpi());
+    const widgets::Canvas& before = b.Picture.Surface();
+    widgets::Brush red(RGB(255, 0, 0));
+    const RECT left{0, 0, before.Width() / 2, before.Height()};
+    FillRect(before.Dc(), &left, red);
+
+    MoveToDisplay(b, after.Dpi());
+    const widgets::Canvas& now = b.Picture.Surface();
+    EXPECT_EQ(after.Px(40), now.Width());
+    EXPECT_EQ(after.Px(20), now.Height());
+    EXPECT_EQ(RGB(255, 0, 0), now.Pixel(now.Width() / 4, now.Height() / 2));
+    EXPECT_EQ(RGB(255, 255, 255), now.Pixel(3 * now.Width() / 4, now.Height() / 2));
+}
+
 // ---- the main window ----------------------------------------------------------------
 
 const char* const kIniFiles[] = {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"};

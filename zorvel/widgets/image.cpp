@@ -54,7 +54,15 @@ void Image::FitCanvas() {
 
 void Image::Rescale() {
     Replace();
+    // Until the form draws its picture again for the new scale, the old
+    // pixels stretched, rather than an empty box.
+    Canvas old;
+    old.Resize(canvas_.Width(), canvas_.Height());
+    BitBlt(old.Dc(), 0, 0, old.Width(), old.Height(), canvas_.Dc(), 0, 0, SRCCOPY);
     FitCanvas();
+    SetStretchBltMode(canvas_.Dc(), COLORONCOLOR);
+    StretchBlt(canvas_.Dc(), 0, 0, canvas_.Width(), canvas_.Height(), old.Dc(), 0, 0, old.Width(), old.Height(),
+               SRCCOPY);
     Refresh();
 }
 

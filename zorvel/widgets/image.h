@@ -27,8 +27,8 @@ public:
     // Repaints the window from the canvas.
     void Refresh() const { InvalidateRect(hwnd, nullptr, FALSE); }
 
-    // Placed again after a change of display, with a cleared canvas of the new
-    // size: the form draws its picture again.
+    // Placed again after a change of display, with a canvas of the new size
+    // that shows the old one stretched until the form draws its picture again.
     void Rescale() override;
 
     std::function<void()> OnLeftMouseDown;
