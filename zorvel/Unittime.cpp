@@ -318,8 +318,8 @@ bool TFormTime::PeriodSelected() {
 }
 
 // On a display of another scale the layer has placed every window again and
-// cleared the pictures' canvases: the pictures are drawn again and the line
-// and labels placed where the hours (or a drag) put them.
+// given the pictures' canvases their new size: the pictures are drawn again
+// and the line and labels placed where the hours (or a drag) put them.
 void TFormTime::OnScaleChanged() {
     Dialog::OnScaleChanged();
     const std::array<widgets::Image*, timeline::kSlots> images{&ImageN1, &ImageM, &ImageA, &ImageE, &ImageN};
