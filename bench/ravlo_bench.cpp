@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "ravlo/ravlo.h"
-#include "unit/ravlo_loopback.h"
+#include "ravlo_loopback.h"
 
 namespace {
 

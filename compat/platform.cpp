@@ -63,6 +63,12 @@ int ShowMessageBox(void* owner, const char* text, const char* caption, unsigned 
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) { return g_handler.exchange(handler); }
 
+int ShowBox(void* owner, Box box, const std::string& text) { return ShowBox(owner, box, text, KindOf(box).caption); }
+
+int ShowBox(void* owner, Box box, const std::string& text, const char* caption) {
+    return ShowMessageBox(owner, text.c_str(), caption, BoxType(box));
+}
+
 #ifdef _WIN32
 std::wstring Utf8ToWide(const std::string& text) {
     if (text.empty()) return {};

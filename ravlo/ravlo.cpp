@@ -24,7 +24,7 @@ namespace {
 const char* const kCaptionTcp = "Ошибка TCP";
 const char* const kCaptionLibrary = "cRavlo Error";
 const char* const kAborted = "Соединение прекращено";
-const unsigned kErrorBox = compat::kBoxOk | compat::kBoxIconError | compat::kBoxTopMost;
+const unsigned kErrorBox = compat::BoxType(compat::Box::Error);
 
 const unsigned kBlockLimit = 65534;       // bytes asked of one receive
 const unsigned kWaitRoundMs = 100;        // Open re-checks the connect at least this often

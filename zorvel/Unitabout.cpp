@@ -1,8 +1,8 @@
 #include "zorvel/Unitabout.h"
 
-#include <shellapi.h>
 
 #include "compat/platform.h"
+#include "zorvel/widgets/text.h"
 #include "zorvel/resources/resource.h"
 #include "zorvel/widgets/images.h"
 
@@ -130,7 +130,7 @@ void TFormAbout::ShowAppInfo(const AboutTexts& texts) {
 void TFormAbout::LabelAppURLClick() {
     const std::wstring address = L"http://" + LabelAppURL.Text() + L"/";
     // A browser that cannot be started is no error worth a box here.
-    ShellExecuteW(hwnd, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    compat::ShellOpen(hwnd, "open", widgets::Narrow(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void TFormAbout::miCopyClick() {

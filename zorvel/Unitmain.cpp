@@ -3,8 +3,6 @@
 
 #include "zorvel/Unitmain.h"
 
-#include <shellapi.h>
-
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -56,7 +54,6 @@ SYSTEMTIME Now() {
     return now;
 }
 
-const unsigned kErrorBox = compat::kBoxOk | compat::kBoxIconError | compat::kBoxTopMost;
 
 // The shell's numeric failures of "open", in the operator's words.
 const char* ShellFailure(int result) {
@@ -424,10 +421,11 @@ void TFormMain::tbAboutClick() {
     if (Forms.About) Forms.About->ShowModal();
 }
 
-void TFormMain::ShowError(const std::string& text) { compat::ShowMessageBox(hwnd, text.c_str(), "Ошибка", kErrorBox); }
+void TFormMain::ShowError(const std::string& text) { compat::ShowBox(hwnd, compat::Box::Error, text); }
 
 int TFormMain::ShellOpen(const wchar_t* verb, const std::wstring& file, const char* errorPrefix) {
-    auto result = static_cast<int>(reinterpret_cast<INT_PTR>(ShellExecuteW(hwnd, verb, file.c_str(), L"", L"", SW_SHOWNORMAL)));
+    auto result =
+        static_cast<int>(compat::ShellOpen(hwnd, Narrow(verb).c_str(), Narrow(file).c_str(), "", "", SW_SHOWNORMAL));
     if (const char* format = ShellFailure(result)) {
         char message[260];
         std::snprintf(message, sizeof message, format, errorPrefix);
@@ -447,9 +445,8 @@ void TFormMain::tbHelpClick() {
     }
     std::string prefix = "Не удалось открыть \"" + name + ".pdf\"";
     if (ShellOpen(L"open", file, prefix.c_str()) != 31) return;
-    if (compat::ShowMessageBox(hwnd, "Загрузить Acrobat Reader из интернета?", "Подтверждение",
-                               compat::kBoxYesNo | compat::kBoxIconQuestion | compat::kBoxTopMost) == compat::kAnswerYes)
-        ShellExecuteW(hwnd, L"open", L"https://get.adobe.com/reader/", nullptr, nullptr, SW_SHOWNORMAL);
+    if (compat::ShowBox(hwnd, compat::Box::Question, "Загрузить Acrobat Reader из интернета?") == compat::kAnswerYes)
+        compat::ShellOpen(hwnd, "open", "https://get.adobe.com/reader/", nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void TFormMain::tbInterfaceClick() {
@@ -583,9 +580,8 @@ void TFormMain::EditIntervalExit() {
     if (n >= 1 && n <= 255) return;
     EditInterval.SetColour(kRed);
     EditInterval.Repaint();
-    compat::ShowMessageBox(hwnd,
-                           "Допустимые значения для интервала 1-255      \r\nБудет установлено минимальное допустимое значение",
-                           "Внимание", compat::kBoxOk | compat::kBoxIconWarning | compat::kBoxTopMost);
+    compat::ShowBox(hwnd, compat::Box::Warning,
+                    "Допустимые значения для интервала 1-255      \r\nБудет установлено минимальное допустимое значение");
     EditInterval.SetText(L"1");
     EditInterval.SetColour(GetSysColor(COLOR_WINDOW));
 }

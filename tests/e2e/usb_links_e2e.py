@@ -66,7 +66,7 @@ def expect(result, status, last_line=None):
     check(code == status, "exit status %d, expected %d\nstdout:\n%s\nstderr:\n%s" % (code, status, out, err))
     if last_line is not None:
         lines = out.rstrip("\n").split("\n")
-        check(lines[-1] == last_line, "last line %r, expected %r\n%s" % (lines[-1], last_line, out))
+        check(lines[-1] == last_line, "last line %r, expected %r\nstdout:\n%s\nstderr:\n%s" % (lines[-1], last_line, out, err))
 
 
 def in_order(items, wanted):

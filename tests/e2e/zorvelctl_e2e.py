@@ -96,13 +96,19 @@ def case_read_text(sim, client):
 
 
 def case_read_json(sim, client):
+    before = time.localtime()
     result = client.run(client.transport(sim) + ["--json", "read"])
+    after = time.localtime()
     expect(result, 0)
     report = json.loads(result[1])
     check(report["outcome"] == "Read" and report["message"] == OK_READ, report)
     check(report["firmware"] == "10.1" and report["mode"] == 3 and report["interval"] == 10, report)
     check(report["hours"] == [6, 10, 16, 21] and report["brightness"] == [100, 80, 60, 20], report)
-    check(len(report["date"]) == 10 and len(report["time"]) == 8 and "warning" not in report, report)
+    check(len(report["date"]) == 10 and len(report["time"]) == 8, report)
+    # The clocks are compared field by field: a read during which the minute
+    # changed rightly warns, though the simulator keeps this computer's time.
+    if before[:5] == after[:5]:
+        check("warning" not in report, report)
 
 
 def case_read_clock_differs(sim, client):

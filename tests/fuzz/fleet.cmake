@@ -1,4 +1,4 @@
-if(ZORVEL_SANITIZE STREQUAL "fuzzer" AND TARGET zorvelctl_host)
+if(ZORVEL_SANITIZE STREQUAL "fuzzer")
   add_executable(fuzz_fleet_file ${CMAKE_CURRENT_LIST_DIR}/fleet_file_fuzz.cpp)
   target_link_libraries(fuzz_fleet_file PRIVATE zorvelctl_host)
   target_link_options(fuzz_fleet_file PRIVATE -fsanitize=fuzzer)

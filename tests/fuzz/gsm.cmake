@@ -1,9 +1,6 @@
-# The GSM modem's AT lines and dialogue, and the radio module's answers.
+# The GSM modem's AT lines and dialogue.
 if(ZORVEL_SANITIZE STREQUAL "fuzzer")
   add_executable(fuzz_gsm_lines ${CMAKE_CURRENT_LIST_DIR}/gsm_lines_fuzz.cpp)
   target_link_libraries(fuzz_gsm_lines PRIVATE zorvel_gsm_engine)
   target_link_options(fuzz_gsm_lines PRIVATE -fsanitize=fuzzer)
-  add_executable(fuzz_radio_answer ${CMAKE_CURRENT_LIST_DIR}/radio_answer_fuzz.cpp)
-  target_link_libraries(fuzz_radio_answer PRIVATE zorvel_rfm_engine)
-  target_link_options(fuzz_radio_answer PRIVATE -fsanitize=fuzzer)
 endif()

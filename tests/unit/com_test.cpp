@@ -19,6 +19,7 @@
 
 #include "compat/platform.h"
 #include "ini_test_support.h"
+#include "support.h"
 
 namespace {
 
@@ -114,17 +115,6 @@ void OnReceive(char* data, int count) {
     if (received.onBlock) received.onBlock();
 }
 
-struct Box {
-    void* owner;
-    std::string text, caption;
-    unsigned type;
-};
-std::vector<Box> boxes;
-int RecordBox(void* owner, const char* text, const char* caption, unsigned type) {
-    boxes.push_back({owner, text, caption, type});
-    return compat::kAnswerOk;
-}
-
 int threadsTag;
 void* const kWindow = &threadsTag;
 
@@ -153,11 +143,11 @@ protected:
         boxes.clear();
         received.Clear();
         received.onBlock = nullptr;
-        previousHandler_ = cCOM::SetMessageBoxHandler(RecordBox);
         ASSERT_FALSE(far_.SlavePath().empty());
         MapPort("COM5", far_.SlavePath());
     }
-    void TearDown() override { cCOM::SetMessageBoxHandler(previousHandler_); }
+    testsupport::BoxRecorder recorder_;
+    std::vector<testsupport::RecordedBox>& boxes = recorder_.Boxes;
 
     void MapPort(const std::string& name, const std::string& device) {
         ini_test::WriteBytes(ini_, "[Ports]\n" + name + "=" + device + "\n");
@@ -174,7 +164,6 @@ protected:
     ini_test::ScratchDir dir_{"com"};
     std::string ini_ = dir_.File("COM.ini");
     FarEnd far_;
-    tMessageBoxHandler previousHandler_ = nullptr;
 };
 
 TEST_F(ComTest, SettingsHaveDefaultsAndSurviveTheObject) {
@@ -365,7 +354,7 @@ TEST_F(ComTest, FarEndGoingAwayEndsTheReaderAndTheNextOpenSaysSo) {
 
     EXPECT_FALSE(com->Open(true, true));
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "COM порт COM5 не найден");
+    EXPECT_EQ(boxes[0].Text, "COM порт COM5 не найден");
 }
 
 TEST_F(ComTest, FailuresAreReportedOnlyWhenAsked) {
@@ -396,10 +385,10 @@ TEST_F(ComTest, FailuresAreReportedOnlyWhenAsked) {
         EXPECT_FALSE(com->Open(true, true));
         EXPECT_EQ(com->hDevice, nullptr);
         ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].text, row.message);
-        EXPECT_EQ(boxes[0].caption, "Ошибка");
-        EXPECT_EQ(boxes[0].type, compat::kBoxOk | compat::kBoxIconError | compat::kBoxTopMost);
-        EXPECT_EQ(boxes[0].owner, kWindow);
+        EXPECT_EQ(boxes[0].Text, row.message);
+        EXPECT_EQ(boxes[0].Caption, "Ошибка");
+        EXPECT_EQ(boxes[0].Type, compat::kBoxOk | compat::kBoxIconError | compat::kBoxTopMost);
+        EXPECT_EQ(boxes[0].Owner, kWindow);
     }
 }
 
@@ -409,7 +398,7 @@ TEST_F(ComTest, APortInUseIsBusyUntilReleased) {
     ASSERT_TRUE(first->Open(true, true));
     EXPECT_FALSE(second->Open(true, true));
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "COM порт COM5 занят другим приложением");
+    EXPECT_EQ(boxes[0].Text, "COM порт COM5 занят другим приложением");
     first->Close();
     EXPECT_TRUE(second->Open(true, true));
 }
@@ -419,7 +408,7 @@ TEST_F(ComTest, SettingsThePortCannotTakeAreReported) {
     com->DataBits = 9;
     EXPECT_FALSE(com->Open(true, false));
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Не удается установить параметры COM порта COM5");
+    EXPECT_EQ(boxes[0].Text, "Не удается установить параметры COM порта COM5");
     com->DataBits = 8;
     EXPECT_TRUE(com->Open(true, false));  // and the failed attempt left nothing locked
 }

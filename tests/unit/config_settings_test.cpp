@@ -9,6 +9,7 @@
 
 #include "compat/platform.h"
 #include "ini_test_support.h"
+#include "support.h"
 #include "zorvel/config/profile.h"
 #include "zorvel/config/settings.h"
 
@@ -19,28 +20,9 @@ using ini_test::WriteBytes;
 
 namespace {
 
-struct Box {
-    std::string text, caption;
-    unsigned type;
-};
-
-std::vector<Box>& Boxes() {
-    static std::vector<Box> boxes;
-    return boxes;
-}
-
-int RecordBox(void*, const char* text, const char* caption, unsigned type) {
-    Boxes().push_back({text, caption, type});
-    return compat::kAnswerOk;
-}
-
 class SettingsTest : public ::testing::Test {
 protected:
-    SettingsTest() {
-        Boxes().clear();
-        previous_ = compat::SetMessageBoxHandler(RecordBox);
-    }
-    ~SettingsTest() override { compat::SetMessageBoxHandler(previous_); }
+    std::vector<testsupport::RecordedBox>& Boxes() { return boxes_.Boxes; }
 
     // A new, empty directory. Each case that reuses a file name gets one, so that
     // no profile cache keyed by name and time can hand back an earlier file.
@@ -67,7 +49,7 @@ protected:
     char csd_[13];  // as cGSM::CSD_Number
 
 private:
-    compat::MessageBoxHandler previous_;
+    testsupport::BoxRecorder boxes_;
 };
 
 std::string ChannelLines(const std::vector<std::string>& comments) {
@@ -306,9 +288,9 @@ TEST_F(SettingsTest, RefusedWriteStopsTheSave) {
     Load();
     EXPECT_FALSE(Save());
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, "Unable to write to " + Path("Zorvel.ini"));
-    EXPECT_EQ(Boxes()[0].caption, "Ошибка");
-    EXPECT_EQ(Boxes()[0].type, compat::kBoxOk | compat::kBoxIconError | compat::kBoxTopMost);
+    EXPECT_EQ(Boxes()[0].Text, "Unable to write to " + Path("Zorvel.ini"));
+    EXPECT_EQ(Boxes()[0].Caption, "Ошибка");
+    EXPECT_EQ(Boxes()[0].Type, compat::kBoxOk | compat::kBoxIconError | compat::kBoxTopMost);
     EXPECT_EQ(Visible(Get("Common.ini")), Visible(kFreshCommon)) << "what was written before stays";
     EXPECT_FALSE(ini_test::Exists(Path("CSD_Numbers.ini")));
     EXPECT_FALSE(ini_test::Exists(Path("RFM.ini")));
@@ -319,7 +301,7 @@ TEST_F(SettingsTest, MissingDirectoryReportedOnce) {
     const std::string missing = dir_->File("gone");
     EXPECT_FALSE(settings_->Save(nullptr, missing));
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, "Unable to write to " + compat::JoinPath(missing, "Common.ini"));
+    EXPECT_EQ(Boxes()[0].Text, "Unable to write to " + compat::JoinPath(missing, "Common.ini"));
     EXPECT_FALSE(ini_test::Exists(missing));
 }
 
@@ -336,7 +318,7 @@ TEST_F(SettingsTest, ReadOnlyDirectory) {
     EXPECT_FALSE(Save());
     fs::permissions(Dir(), fs::perms::owner_all);
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, "Unable to write to " + Path("Common.ini"));
+    EXPECT_EQ(Boxes()[0].Text, "Unable to write to " + Path("Common.ini"));
     EXPECT_FALSE(ini_test::Exists(Path("Common.ini")));
 }
 #endif

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "fakes/fake_transports.h"
+#include "fake_transports.h"
 
 namespace {
 

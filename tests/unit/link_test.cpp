@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "fakes/fake_transports.h"
+#include "fake_transports.h"
 #include "ravlo/ravlo.h"
 #include "transports/COM.h"
 #include "transports/FTD.h"

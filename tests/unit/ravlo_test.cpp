@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "compat/profile.h"
-#include "unit/ravlo_loopback.h"
+#include "ravlo_loopback.h"
 
 #ifdef _WIN32
 #include <process.h>

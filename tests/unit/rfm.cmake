@@ -8,4 +8,4 @@ zorvel_add_test(NAME rfm_test
 # its message boxes (both targets; the real profile functions under Wine).
 zorvel_add_test(NAME rfm_component_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/rfm_component_test.cpp
-  LIBS RFM zorvel_compat)
+  LIBS RFM zorvel_test_support)

@@ -8,6 +8,7 @@
 
 #include "compat/profile.h"
 #include "ini_test_support.h"
+#include "support.h"
 #include "transports/RFM.h"
 
 namespace {
@@ -102,24 +103,12 @@ bool FtdSetBitMode(unsigned char mask, unsigned char mode) {
 }
 void ReceiveData(char* data, int count) { delivered.emplace_back(data, static_cast<std::size_t>(count)); }
 
-struct Box {
-    std::string text, caption;
-    unsigned type;
-};
-std::vector<Box> boxes;
-int RecordBox(void*, const char* text, const char* caption, unsigned type) {
-    boxes.push_back({text, caption, type});
-    return 1;
-}
-
 class RfmComponentTest : public ::testing::Test {
 protected:
     RfmComponentTest() : radio(dir.File("RFM.ini").c_str()) {
         calls.clear();
         delivered.clear();
-        boxes.clear();
         radioUnderTest = &radio;
-        previous = cRFM::SetMessageBoxHandler(RecordBox);
         radio.pFTD_Open = FtdOpen;
         radio.pFTD_Close = FtdClose;
         radio.pFTD_SendEx = FtdSendEx;
@@ -129,7 +118,6 @@ protected:
         radio.pFTD_hDevice = &device;
     }
     ~RfmComponentTest() override {
-        cRFM::SetMessageBoxHandler(previous);
         radioUnderTest = nullptr;
     }
 
@@ -137,7 +125,8 @@ protected:
     cRFM radio;
     int handle = 1;
     void* device = &handle;
-    tMessageBoxHandler previous = nullptr;
+    testsupport::BoxRecorder recorder_;
+    std::vector<testsupport::RecordedBox>& boxes = recorder_.Boxes;
 };
 
 TEST_F(RfmComponentTest, TheMembersGoIntoTheFrameAndTheBoardsBytesToTheCallback) {
@@ -167,9 +156,9 @@ TEST_F(RfmComponentTest, ANoChannelFrequencyIsReportedOnlyWhenAsked) {
     radio.Freq = 430000 - 200;  // the settings dialog without a selected channel
     EXPECT_FALSE(radio.Open(true, false, true));
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Недопустимая частота радиоканала: 429800 кГц");
-    EXPECT_EQ(boxes[0].caption, "Ошибка");
-    EXPECT_EQ(boxes[0].type, 0x10u | 0x40000u);
+    EXPECT_EQ(boxes[0].Text, "Недопустимая частота радиоканала: 429800 кГц");
+    EXPECT_EQ(boxes[0].Caption, "Ошибка");
+    EXPECT_EQ(boxes[0].Type, 0x10u | 0x40000u);
     EXPECT_FALSE(radio.Open(false, false, true));
     EXPECT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(calls.empty());

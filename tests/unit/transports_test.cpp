@@ -9,6 +9,7 @@
 
 #include "compat/platform.h"
 #include "ini_test_support.h"
+#include "support.h"
 #include "transports/COM.h"
 #include "transports/FTD.h"
 #include "transports/GSM.h"
@@ -16,35 +17,22 @@
 
 namespace {
 
-struct Box {
-    std::string library, text, caption;
-    unsigned type;
-};
-std::vector<Box> boxes;
-
-template <const char* Library>
-int Record(void*, const char* text, const char* caption, unsigned type) {
-    boxes.push_back({Library, text, caption, type});
-    return compat::kAnswerOk;
-}
-constexpr char kFtd[] = "FTD", kGsm[] = "GSM", kRfm[] = "RFM";
-
 class StandInTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        boxes.clear();
-        cFTD::SetMessageBoxHandler(Record<kFtd>);
-        cGSM::SetMessageBoxHandler(Record<kGsm>);
-        cRFM::SetMessageBoxHandler(Record<kRfm>);
-    }
-    void TearDown() override {
-        cFTD::SetMessageBoxHandler(nullptr);
-        cGSM::SetMessageBoxHandler(nullptr);
-        cRFM::SetMessageBoxHandler(nullptr);
+    testsupport::BoxRecorder recorder_;
+    std::vector<testsupport::RecordedBox>& boxes = recorder_.Boxes;
+
+    static const char* Library(testsupport::BoxModule module) {
+        switch (module) {
+        case testsupport::BoxModule::FTD: return "FTD";
+        case testsupport::BoxModule::GSM: return "GSM";
+        case testsupport::BoxModule::RFM: return "RFM";
+        default: return "another module";
+        }
     }
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
-        for (const Box& box : boxes) texts.push_back(box.library + ": " + box.text);
+        for (const testsupport::RecordedBox& box : boxes) texts.push_back(std::string(Library(box.Module)) + ": " + box.Text);
         return texts;
     }
 
@@ -72,9 +60,9 @@ TEST_F(StandInTest, TheUsbAdapterHasNoDevice) {
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0].rfind("FTD: Драйвер USB не установлен: не найдена библиотека ", 0), 0u) << texts[0];
     EXPECT_EQ(texts[1].rfind("FTD: Программа установки драйвера USB не найдена:\r\n", 0), 0u) << texts[1];
-    for (const Box& box : boxes) {
-        EXPECT_EQ(box.caption, "Ошибка");
-        EXPECT_EQ(box.type, compat::kBoxOk | compat::kBoxIconError | compat::kBoxTopMost);
+    for (const testsupport::RecordedBox& box : boxes) {
+        EXPECT_EQ(box.Caption, "Ошибка");
+        EXPECT_EQ(box.Type, compat::kBoxOk | compat::kBoxIconError | compat::kBoxTopMost);
     }
 }
 
@@ -204,10 +192,9 @@ TEST_F(StandInTest, EachLibraryReportsThroughItsOwnHook) {
     gsm.Open(true);
     rfm.Open(true, false, true);
     ASSERT_EQ(boxes.size(), 3u);
-    EXPECT_EQ(boxes[0].library, "FTD");
-    EXPECT_EQ(boxes[1].library, "GSM");
-    EXPECT_EQ(boxes[2].library, "RFM");
-    EXPECT_EQ(cGSM::SetMessageBoxHandler(nullptr), &Record<kGsm>);
+    EXPECT_EQ(boxes[0].Module, testsupport::BoxModule::FTD);
+    EXPECT_EQ(boxes[1].Module, testsupport::BoxModule::GSM);
+    EXPECT_EQ(boxes[2].Module, testsupport::BoxModule::RFM);
 }
 
 }  // namespace

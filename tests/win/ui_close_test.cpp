@@ -9,7 +9,7 @@
 
 #include "ravlo/ravlo.h"
 #include "ui_support.h"
-#include "unit/ravlo_loopback.h"
+#include "ravlo_loopback.h"
 #include "zorvel/Forms.h"
 #include "zorvel/board/link.h"
 

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "fakes/fake_transports.h"
+#include "fake_transports.h"
 #include "ui_support.h"
 #include "zorvel/Forms.h"
 #include "zorvel/widgets/dpi.h"

@@ -5,11 +5,11 @@
 // another scale gets fonts, pictures and painted surfaces made for it.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
-#include "fakes/fake_transports.h"
+#include "fake_transports.h"
+#include "support.h"
 #include "ui_support.h"
 #include "zorvel/Forms.h"
 #include "zorvel/widgets/dpi.h"
@@ -238,23 +238,18 @@ TEST(ScalingOfTheLayer, APaintedSurfaceTakesTheNewSizeWithItsPictureStretched) {
 
 // ---- the main window ----------------------------------------------------------------
 
-const char* const kIniFiles[] = {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"};
-
 class MainAtScale : public ::testing::Test {
 protected:
     void SetUp() override {
         fakes::Reset();
-        RemoveIniFiles();
+        testsupport::RemoveProgramIniFiles();
         w = std::make_unique<TForms>();
         w->FormMain.Show(true);
         uitest::FlushEvents(50);
     }
     void TearDown() override {
         w.reset();
-        RemoveIniFiles();
-    }
-    static void RemoveIniFiles() {
-        for (const char* name : kIniFiles) std::remove(compat::JoinPath(compat::ExecutableDir(), name).c_str());
+        testsupport::RemoveProgramIniFiles();
     }
     std::unique_ptr<TForms> w;
 };

@@ -22,7 +22,7 @@
 
 namespace {
 
-std::string BinPath(const char* name) { return compat::JoinPath(compat::ExecutableDir(), name); }
+using testsupport::BinPath;
 
 // A number of the simulator's state file ("mode": 2).
 int StateNumber(const std::string& key) {
@@ -64,12 +64,9 @@ TEST(WindowAgainstBoardsim, ReadThenWriteThroughTheButtons) {
     FormMain.Show(true);
     uitest::FlushEvents(100);
 
-    // The read: the simulator holds mode 3 and interval 10. The window compares
-    // minutes as fields, so a read that straddles a minute boundary rightly
-    // warns; start it well inside a minute.
-    uitest::WaitForRoomInMinute(5);
+    // The read: the simulator holds mode 3 and interval 10.
     DWORD start = GetTickCount();
-    FormMain.SpeedButtonGetClick();
+    uitest::ExchangeOnTheComputersClock(boxes, [&] { FormMain.SpeedButtonGetClick(); });
     DWORD readMs = GetTickCount() - start;
     std::printf("read through the window: %lu ms\n", static_cast<unsigned long>(readMs));
     ASSERT_FALSE(boxes.Boxes.empty());
@@ -115,7 +112,7 @@ TEST(WindowAgainstBoardsim, ReadThenWriteThroughTheButtons) {
     FormMain.ComboBoxMode.SetIndex(1);
     FormMain.ComboBoxModeChange();
     FormMain.EditInterval.SetText(L"42");
-    FormMain.SpeedButtonSetClick();
+    uitest::ExchangeOnTheComputersClock(boxes, [&] { FormMain.SpeedButtonSetClick(); });
     ASSERT_EQ(1u, boxes.Boxes.size());
     EXPECT_EQ("Устройство подтверждает смену настроек", boxes.Boxes[0].Text);
     EXPECT_EQ("Информация", boxes.Boxes[0].Caption);
@@ -140,7 +137,7 @@ TEST(WindowAgainstBoardsim, ReadThenWriteThroughTheButtons) {
     EXPECT_TRUE(FormMain.SpeedButtonSet.Enabled());
 
     SendMessageW(FormMain, WM_CLOSE, 0, 0);
-    for (const char* name : {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"}) std::remove(BinPath(name).c_str());
+    testsupport::RemoveProgramIniFiles();
 }
 
 // The operator's path: COM.ini (written by ui_e2e.sh) names a port that does

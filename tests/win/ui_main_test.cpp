@@ -9,7 +9,7 @@
 #include <memory>
 #include <sstream>
 
-#include "fakes/fake_transports.h"
+#include "fake_transports.h"
 #include "ravlo/ravlo.h"
 #include "transports/FTD.h"
 #include "transports/GSM.h"
@@ -20,25 +20,15 @@
 
 namespace {
 
-const char* const kIniFiles[] = {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"};
-
-std::string BinPath(const char* name) { return compat::JoinPath(compat::ExecutableDir(), name); }
-
-void RemoveIniFiles() {
-    for (const char* name : kIniFiles) std::remove(BinPath(name).c_str());
-}
+using testsupport::BinPath;
+constexpr auto RemoveIniFiles = testsupport::RemoveProgramIniFiles;
 
 void WriteFile(const char* name, const std::string& bytes) {
     std::ofstream out(BinPath(name), std::ios::binary);
     out << bytes;
 }
 
-std::string ReadFile(const char* name) {
-    std::ifstream in(BinPath(name), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+std::string ReadFile(const char* name) { return testsupport::ReadFile(BinPath(name)); }
 
 using Windows = TForms;
 

@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "fakes/fake_transports.h"
+#include "fake_transports.h"
 #include "ravlo/ravlo.h"
 #include "transports/COM.h"
 #include "transports/FTD.h"

@@ -1,33 +1,29 @@
 #include "ui_support.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
+#include "zorvel/board/sequences.h"
+
 namespace uitest {
 
-void WaitForRoomInMinute(int seconds) {
-    for (SYSTEMTIME clock{}; GetLocalTime(&clock), 60 - clock.wSecond < seconds;) Sleep(250);
-}
-
 namespace {
-BoxRecorder* g_recorder = nullptr;
 WhileModal* g_modal = nullptr;
 }  // namespace
 
-BoxRecorder::BoxRecorder() {
-    g_recorder = this;
-    previous_ = compat::SetMessageBoxHandler(&Handle);
-}
-
-BoxRecorder::~BoxRecorder() {
-    compat::SetMessageBoxHandler(previous_);
-    g_recorder = nullptr;
-}
-
-int BoxRecorder::Handle(void* owner, const char* text, const char* caption, unsigned type) {
-    g_recorder->Boxes.push_back(RecordedBox{text ? text : "", caption ? caption : "", type, static_cast<HWND>(owner)});
-    if (g_recorder->DuringBox) g_recorder->DuringBox(g_recorder->DuringBoxArg);
-    return g_recorder->Answer;
+void ExchangeOnTheComputersClock(BoxRecorder& boxes, const std::function<void()>& exchange) {
+    SYSTEMTIME before{}, after{};
+    GetLocalTime(&before);
+    exchange();
+    GetLocalTime(&after);
+    const bool sameMinute = before.wYear == after.wYear && before.wMonth == after.wMonth && before.wDay == after.wDay &&
+                            before.wHour == after.wHour && before.wMinute == after.wMinute;
+    if (sameMinute) return;
+    auto warning = std::find_if(boxes.Boxes.begin(), boxes.Boxes.end(), [](const RecordedBox& box) {
+        return box.Caption == board::text::kWarning && box.Text == board::text::kClockDiffers;
+    });
+    if (warning != boxes.Boxes.end()) boxes.Boxes.erase(warning);
 }
 
 void PumpPending() {

@@ -1,5 +1,5 @@
-// Helpers of the window tests: a message box recorder that also answers,
-// message pumping, and rendering a window into memory to probe its pixels.
+// Helpers of the window tests: message pumping, waiting for a window, and
+// rendering a window into memory to probe its pixels.
 #pragma once
 
 #include <windows.h>
@@ -9,41 +9,26 @@
 #include <vector>
 
 #include "compat/platform.h"
+#include "support.h"
 #include "zorvel/widgets/form.h"
 #include "zorvel/widgets/window.h"
 
 namespace uitest {
 
-struct RecordedBox {
-    std::string Text, Caption;
-    unsigned Type;
-    HWND Owner;
-};
+// The message box recorder of every test (support.h), which also answers.
+using testsupport::BoxRecorder;
+using testsupport::RecordedBox;
 
-// Installs itself as the one message box function for its lifetime.
-class BoxRecorder {
-public:
-    BoxRecorder();
-    ~BoxRecorder();
-    std::vector<RecordedBox> Boxes;
-    int Answer = compat::kAnswerOk;
-    // Runs while a box "is shown" (the transport is still open then, say).
-    void (*DuringBox)(void*) = nullptr;
-    void* DuringBoxArg = nullptr;
-
-private:
-    static int Handle(void* owner, const char* text, const char* caption, unsigned type);
-    compat::MessageBoxHandler previous_;
-};
+// Runs an exchange with a simulator that keeps this computer's time. The
+// program compares the board's clock with the computer's field by field, so
+// an exchange during which the minute changes rightly warns that they differ:
+// only then is that warning taken out of `boxes`.
+void ExchangeOnTheComputersClock(BoxRecorder& boxes, const std::function<void()>& exchange);
 
 // Dispatches everything already queued.
 void PumpPending();
 // Waits up to `ms` for messages and dispatches them (lets pending X events arrive).
 void FlushEvents(DWORD ms);
-// The window compares the board's clock with the computer's minute by minute,
-// so a read against the simulator that straddles a minute boundary rightly
-// warns. Returns once at least `seconds` are left in the current minute.
-void WaitForRoomInMinute(int seconds);
 
 // A top-level window with that caption, waiting up to `ms`.
 HWND WaitForWindow(const std::wstring& caption, DWORD ms);

@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-#include "fakes/fake_transports.h"
+#include "fake_transports.h"
 #include "ui_support.h"
 #include "zorvel/Forms.h"
 

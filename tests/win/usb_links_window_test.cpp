@@ -22,13 +22,8 @@
 
 namespace {
 
-std::string BinPath(const char* name) { return compat::JoinPath(compat::ExecutableDir(), name); }
-
-std::string Env(const char* name) {
-    char value[2048];
-    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
-}
+using testsupport::BinPath;
+constexpr auto Env = testsupport::GetEnv;
 
 // What the simulator received, one entry per log line, from a Unix path.
 std::vector<std::string> Received(const std::string& unixLog) {
@@ -49,13 +44,6 @@ int Count(const std::vector<std::string>& entries, const std::string& entry) {
     int count = 0;
     for (const std::string& e : entries) count += e == entry;
     return count;
-}
-
-// The components' own message boxes (each library has its own seam).
-std::vector<std::string> componentBoxes;
-int RecordComponentBox(void*, const char* text, const char*, unsigned) {
-    componentBoxes.push_back(text ? text : "");
-    return compat::kAnswerOk;
 }
 
 // The window as the operator sees it while the final box is up.
@@ -93,9 +81,6 @@ TEST(MainWindowOverUsbLinks, ReadsThroughTheGsmModemAndTheRadio) {
     std::snprintf(board::FTD.DeviceName, sizeof board::FTD.DeviceName, "DEV0");
     SetEnvironmentVariableA("FTD2XX_DOUBLE_DEVICES", "1");
     SetEnvironmentVariableA("FTD2XX_DOUBLE_CONNECT", ("tcp:127.0.0.1:" + modemPort).c_str());
-    for (auto set : {cFTD::SetMessageBoxHandler, cGSM::SetMessageBoxHandler, cRFM::SetMessageBoxHandler})
-        set(RecordComponentBox);
-
     uitest::BoxRecorder boxes;
     TForms forms;
     TFormMain& FormMain = forms.FormMain;
@@ -109,11 +94,10 @@ TEST(MainWindowOverUsbLinks, ReadsThroughTheGsmModemAndTheRadio) {
     std::pair<TForms*, Seen*> look{&forms, &seen};
     boxes.DuringBox = Look;
     boxes.DuringBoxArg = &look;
-    uitest::WaitForRoomInMinute(20);
-    FormMain.SpeedButtonGetClick();
-    ASSERT_EQ(1u, boxes.Boxes.size()) << (componentBoxes.empty() ? (boxes.Boxes.empty() ? std::string() : boxes.Boxes.back().Text) : componentBoxes[0]);
+    uitest::ExchangeOnTheComputersClock(boxes, [&] { FormMain.SpeedButtonGetClick(); });
+    ASSERT_EQ(1u, boxes.Boxes.size()) << (boxes.Boxes.empty() ? "" : boxes.Boxes.back().Text);
+    EXPECT_EQ(testsupport::BoxModule::Program, boxes.Boxes[0].Module);
     EXPECT_EQ("Настройки успешно прочитаны", boxes.Boxes[0].Text);
-    EXPECT_TRUE(componentBoxes.empty());
     EXPECT_EQ(1, seen.modemOn);
     EXPECT_TRUE(seen.gsmWindow);
     EXPECT_TRUE(seen.statusWindow);
@@ -143,11 +127,10 @@ TEST(MainWindowOverUsbLinks, ReadsThroughTheGsmModemAndTheRadio) {
     ASSERT_TRUE(FormMain.SpeedButtonGet.Enabled());
     boxes.Boxes.clear();
     boxes.DuringBox = nullptr;
-    uitest::WaitForRoomInMinute(20);
-    FormMain.SpeedButtonGetClick();
-    ASSERT_EQ(1u, boxes.Boxes.size()) << (componentBoxes.empty() ? (boxes.Boxes.empty() ? std::string() : boxes.Boxes.back().Text) : componentBoxes[0]);
+    uitest::ExchangeOnTheComputersClock(boxes, [&] { FormMain.SpeedButtonGetClick(); });
+    ASSERT_EQ(1u, boxes.Boxes.size()) << (boxes.Boxes.empty() ? "" : boxes.Boxes.back().Text);
+    EXPECT_EQ(testsupport::BoxModule::Program, boxes.Boxes[0].Module);
     EXPECT_EQ("Настройки успешно прочитаны", boxes.Boxes[0].Text);
-    EXPECT_TRUE(componentBoxes.empty());
     const std::vector<std::string> radio = Received(Env("BOARDSIM_RADIO_LOG"));
     ASSERT_FALSE(radio.empty());
     EXPECT_EQ(0u, radio[0].rfind("(config) A5 5A 01 08 06 92 D0", 0)) << radio[0];
@@ -155,9 +138,8 @@ TEST(MainWindowOverUsbLinks, ReadsThroughTheGsmModemAndTheRadio) {
     EXPECT_EQ(nullptr, board::FTD.hDevice);
 
     SendMessageW(FormMain, WM_CLOSE, 0, 0);
-    for (auto set : {cFTD::SetMessageBoxHandler, cGSM::SetMessageBoxHandler, cRFM::SetMessageBoxHandler}) set(nullptr);
     board::RFM.Freq = 430000 + 26 * 200;
-    for (const char* name : {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"}) std::remove(BinPath(name).c_str());
+    testsupport::RemoveProgramIniFiles();
 }
 
 HWND g_closing = nullptr;
@@ -208,8 +190,7 @@ TEST(MainWindowOverUsbLinks, ClosingWhileTheGsmCallIsSetUpEndsTheProgram) {
         EXPECT_FALSE(IsWindow(FormMain));
     }
     EXPECT_EQ(0, exitCode) << "ended by the window, not by the watchdog";
-    for (auto set : {cFTD::SetMessageBoxHandler, cGSM::SetMessageBoxHandler, cRFM::SetMessageBoxHandler}) set(nullptr);
-    for (const char* name : {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"}) std::remove(BinPath(name).c_str());
+    testsupport::RemoveProgramIniFiles();
 }
 
 // Waits, ticking the main window's timer as its 100 ms timer would, until
@@ -242,8 +223,6 @@ TEST(MainWindowOverUsbLinks, ModemActionsOfTheSettingsDialog) {
     SetEnvironmentVariableA("FTD2XX_DOUBLE_DEVICES", "1");
     SetEnvironmentVariableA("FTD2XX_DOUBLE_CONNECT", ("tcp:127.0.0.1:" + modemPort).c_str());
     SetEnvironmentVariableA("FTD2XX_DOUBLE_PINS_FILE", "");
-    componentBoxes.clear();
-    for (auto set : {cFTD::SetMessageBoxHandler, cGSM::SetMessageBoxHandler}) set(RecordComponentBox);
     uitest::BoxRecorder boxes;
     TForms forms;
     TFormMain& FormMain = forms.FormMain;
@@ -260,7 +239,7 @@ TEST(MainWindowOverUsbLinks, ModemActionsOfTheSettingsDialog) {
     sett.BitBtnOKClick();
     ASSERT_EQ(3, board::Interface);
     ASSERT_TRUE(TickUntil(FormMain, [] { return board::GSM.BalanceEnable != 0 && !board::GSM.Busy; }, 30000))
-        << (componentBoxes.empty() ? "" : componentBoxes[0]);
+        << (boxes.Boxes.empty() ? "" : boxes.Boxes.back().Text);
     EXPECT_TRUE(sett.SpeedButtonSIM_Balance.Enabled());
     EXPECT_TRUE(sett.SpeedButtonSIM_Clear.Enabled());
     EXPECT_TRUE(sett.SpeedButtonGSM_PowerOff.Enabled());
@@ -268,9 +247,12 @@ TEST(MainWindowOverUsbLinks, ModemActionsOfTheSettingsDialog) {
     sett.FormShow();
     EXPECT_NE(nullptr, board::FTD.hDevice) << "the device list leaves the modem's adapter open";
     sett.EditSIM_Balance.SetText(L"*100#");
+    boxes.Clear();
     sett.SpeedButtonSIM_BalanceClick();
-    ASSERT_EQ(1u, componentBoxes.size());
-    EXPECT_NE(std::string::npos, componentBoxes[0].find("123.45")) << componentBoxes[0];
+    const std::vector<uitest::RecordedBox> balance = boxes.Snapshot();
+    ASSERT_EQ(1u, balance.size());
+    EXPECT_EQ(testsupport::BoxModule::GSM, balance[0].Module);
+    EXPECT_NE(std::string::npos, balance[0].Text.find("123.45")) << balance[0].Text;
 
     boxes.Answer = compat::kAnswerNo;
     sett.SpeedButtonSIM_ClearClick();
@@ -302,8 +284,7 @@ TEST(MainWindowOverUsbLinks, ModemActionsOfTheSettingsDialog) {
     EXPECT_GE(switchedOff, 1);
 
     SendMessageW(FormMain, WM_CLOSE, 0, 0);
-    for (auto set : {cFTD::SetMessageBoxHandler, cGSM::SetMessageBoxHandler}) set(nullptr);
-    for (const char* name : {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"}) std::remove(BinPath(name).c_str());
+    testsupport::RemoveProgramIniFiles();
 }
 
 }  // namespace

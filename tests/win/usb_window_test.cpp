@@ -23,20 +23,9 @@
 
 namespace {
 
-std::string BinPath(const char* name) { return compat::JoinPath(compat::ExecutableDir(), name); }
-
-std::string Env(const char* name) {
-    char value[2048];
-    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
-}
-
-// The USB component's own message boxes (it has its own seam).
-std::vector<uitest::RecordedBox> usbBoxes;
-int RecordUsbBox(void* owner, const char* text, const char* caption, unsigned type) {
-    usbBoxes.push_back({text ? text : "", caption ? caption : "", type, static_cast<HWND>(owner)});
-    return compat::kAnswerOk;
-}
+using testsupport::BinPath;
+using testsupport::BoxModule;
+constexpr auto Env = testsupport::GetEnv;
 
 void DeviceChange(HWND window, WPARAM event, const char* devices) {
     SetEnvironmentVariableA("FTD2XX_DOUBLE_DEVICES", devices);
@@ -60,8 +49,6 @@ TEST(MainWindowOverUsb, WithoutThenWithTheDriver) {
     std::snprintf(board::FTD.DeviceName, sizeof board::FTD.DeviceName, "DEV0");
     SetEnvironmentVariableA("FTD2XX_DOUBLE_CONNECT", ("tcp:127.0.0.1:" + port).c_str());
     SetEnvironmentVariableA("FTD2XX_DOUBLE_DEVICES", "1");
-    cFTD::SetMessageBoxHandler(RecordUsbBox);
-
     uitest::BoxRecorder boxes;
     TForms forms;
     TFormMain& FormMain = forms.FormMain;
@@ -76,11 +63,11 @@ TEST(MainWindowOverUsb, WithoutThenWithTheDriver) {
     EXPECT_FALSE(FormMain.SpeedButtonSet.Enabled());
     // An exchange started anyway: the component says why, the program nothing.
     FormMain.SpeedButtonGetClick();
-    ASSERT_EQ(1u, usbBoxes.size());
-    EXPECT_EQ("Драйвер USB не установлен: не найдена библиотека ftd2xx.dll", usbBoxes[0].Text);
-    EXPECT_EQ("Ошибка", usbBoxes[0].Caption);
-    EXPECT_EQ(static_cast<HWND>(FormMain), usbBoxes[0].Owner);
-    EXPECT_TRUE(boxes.Boxes.empty());
+    ASSERT_EQ(1u, boxes.Boxes.size());
+    EXPECT_EQ(BoxModule::FTD, boxes.Boxes[0].Module);
+    EXPECT_EQ("Драйвер USB не установлен: не найдена библиотека ftd2xx.dll", boxes.Boxes[0].Text);
+    EXPECT_EQ("Ошибка", boxes.Boxes[0].Caption);
+    EXPECT_EQ(static_cast<HWND>(FormMain), boxes.Boxes[0].Owner);
 
     // The driver arrives (as an installation would put it on the search path);
     // the next device notification finds the adapter.
@@ -99,12 +86,11 @@ TEST(MainWindowOverUsb, WithoutThenWithTheDriver) {
     ASSERT_TRUE(FormMain.SpeedButtonGet.Enabled());
 
     // The read through the button: the simulator holds mode 3 and interval 10.
-    usbBoxes.clear();
-    uitest::WaitForRoomInMinute(10);
-    FormMain.SpeedButtonGetClick();
-    ASSERT_EQ(1u, boxes.Boxes.size()) << (usbBoxes.empty() ? (boxes.Boxes.empty() ? std::string() : boxes.Boxes.back().Text) : usbBoxes[0].Text);
+    boxes.Boxes.clear();
+    uitest::ExchangeOnTheComputersClock(boxes, [&] { FormMain.SpeedButtonGetClick(); });
+    ASSERT_EQ(1u, boxes.Boxes.size()) << (boxes.Boxes.empty() ? "" : boxes.Boxes.back().Text);
+    EXPECT_EQ(BoxModule::Program, boxes.Boxes[0].Module);
     EXPECT_EQ("Настройки успешно прочитаны", boxes.Boxes[0].Text);
-    EXPECT_TRUE(usbBoxes.empty());
     EXPECT_EQ(3, FormMain.BoardSettings.Mode);
     EXPECT_EQ(2, FormMain.ComboBoxMode.Index());
     EXPECT_EQ(L"10", FormMain.EditInterval.Text());
@@ -113,8 +99,7 @@ TEST(MainWindowOverUsb, WithoutThenWithTheDriver) {
     EXPECT_TRUE(FormMain.SpeedButtonGet.Enabled());
 
     SendMessageW(FormMain, WM_CLOSE, 0, 0);
-    cFTD::SetMessageBoxHandler(nullptr);
-    for (const char* name : {"Common.ini", "Zorvel.ini", "CSD_Numbers.ini", "RFM.ini"}) std::remove(BinPath(name).c_str());
+    testsupport::RemoveProgramIniFiles();
 }
 
 }  // namespace

@@ -54,8 +54,7 @@ void SettingsFile::WriteNumber(const char* section, const char* key, long value)
 }
 
 void ReportError(void* owner, const std::string& text) {
-    compat::ShowMessageBox(owner, text.c_str(), "Ошибка",
-                           compat::kBoxOk | compat::kBoxIconError | compat::kBoxTopMost);
+    compat::ShowBox(owner, compat::Box::Error, text);
 }
 
 long InRangeOr(long value, long low, long high, long fallback) {

@@ -20,8 +20,7 @@ constexpr char kSmsDeleted[] = "Все SMS сообщения удалены";
 constexpr char kSmsNotDeleted[] = "Не удалось удалить все SMS сообщения";
 
 void ReportInformation(void* owner, const std::string& text) {
-    compat::ShowMessageBox(owner, text.c_str(), "Информация",
-                           compat::kBoxOk | compat::kBoxIconInformation | compat::kBoxTopMost);
+    compat::ShowBox(owner, compat::Box::Information, text);
 }
 
 }  // namespace

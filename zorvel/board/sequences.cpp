@@ -17,9 +17,9 @@ std::string SequenceHost::CompleteWriteValues(const StatusReadResult&) { return 
 
 namespace {
 
-constexpr unsigned kErrorBox = compat::kBoxOk | compat::kBoxIconError | compat::kBoxTopMost;
-constexpr unsigned kInformationBox = compat::kBoxOk | compat::kBoxIconInformation | compat::kBoxTopMost;
-constexpr unsigned kWarningBox = compat::kBoxOk | compat::kBoxIconWarning | compat::kBoxTopMost;
+constexpr unsigned kErrorBox = compat::BoxType(compat::Box::Error);
+constexpr unsigned kInformationBox = compat::BoxType(compat::Box::Information);
+constexpr unsigned kWarningBox = compat::BoxType(compat::Box::Warning);
 
 // What a body ends with: the one box the frame shows before closing.
 struct Ending {

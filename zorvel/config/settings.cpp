@@ -64,8 +64,7 @@ private:
         if (written) return;
         ok_ = false;
         std::string message = "Unable to write to " + file.Path();
-        compat::ShowMessageBox(owner_, message.c_str(), "Ошибка",
-                               compat::kBoxOk | compat::kBoxIconError | compat::kBoxTopMost);
+        compat::ShowBox(owner_, compat::Box::Error, message);
     }
 
     void* owner_;

@@ -177,8 +177,7 @@ bool ContainerMessage(HWND container, UINT msg, WPARAM wp, LPARAM lp, LRESULT& r
 }
 
 void ReportException(HWND owner, const char* what) {
-    compat::ShowMessageBox(owner, what && *what ? what : "Unknown error", "Ошибка",
-                           compat::kBoxOk | compat::kBoxIconError | compat::kBoxTopMost);
+    compat::ShowBox(owner, compat::Box::Error, what && *what ? what : "Unknown error");
 }
 
 void RegisterControlClass(const wchar_t* name, WNDPROC proc, HCURSOR cursor) {

@@ -1,12 +1,9 @@
-# The D2XX driver double (README.md beside this file). Every test fragment that
-# needs it includes this file; it is defined once.
+# The D2XX driver double (README.md beside this file).
 #
 # The library lands in bin/ftd2xx-double/, not beside the programs, so that
 # nothing picks it up by accident (the program staged by scripts/run, the tests
 # of a missing driver). A test opts in with zorvel_use_ftd2xx_double(TEST),
 # which puts that folder on the library search path of the test's process.
-include_guard(GLOBAL)
-
 set(ZORVEL_FTD2XX_DOUBLE_DIR ${CMAKE_BINARY_DIR}/bin/ftd2xx-double)
 if(WIN32)
   add_library(ftd2xx SHARED ${CMAKE_CURRENT_LIST_DIR}/ftd2xx_double.cpp ${CMAKE_CURRENT_LIST_DIR}/link_win.cpp)

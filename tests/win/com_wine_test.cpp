@@ -18,6 +18,7 @@
 
 #include "compat/platform.h"
 #include "ini_test_support.h"
+#include "support.h"
 
 namespace {
 
@@ -65,12 +66,6 @@ void OnReceive(char* data, int count) {
     received.changed.notify_all();
 }
 
-std::vector<std::string> boxes;
-int RecordBox(void*, const char* text, const char* caption, unsigned type) {
-    boxes.push_back(std::string(caption) + ": " + text + (type == (compat::kBoxIconError | compat::kBoxTopMost) ? "" : " (odd type)"));
-    return compat::kAnswerOk;
-}
-
 std::size_t ThreadCount() {
     std::size_t count = 0;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
@@ -94,11 +89,17 @@ bool WaitForThreadCount(std::size_t count) {
 class ComWineTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        boxes.clear();
         received.Clear();
-        previous_ = cCOM::SetMessageBoxHandler(RecordBox);
     }
-    void TearDown() override { cCOM::SetMessageBoxHandler(previous_); }
+
+    // What the port showed, one "caption: text" per box.
+    std::vector<std::string> Boxes() const {
+        std::vector<std::string> shown;
+        for (const testsupport::RecordedBox& box : recorder_.Snapshot())
+            shown.push_back(box.Caption + ": " + box.Text +
+                            (box.Type == compat::BoxType(compat::Box::Error) ? "" : " (odd type)"));
+        return shown;
+    }
 
     std::unique_ptr<cCOM> MakePort(const char* name) {
         auto com = std::make_unique<cCOM>(ini_.c_str());
@@ -113,7 +114,7 @@ protected:
 
     ini_test::ScratchDir dir_{"com-wine"};
     std::string ini_ = dir_.File("COM.ini");
-    tMessageBoxHandler previous_ = nullptr;
+    testsupport::BoxRecorder recorder_;
 };
 
 TEST_F(ComWineTest, OpenConfiguresTheLineOfTheMappedTerminal) {
@@ -143,7 +144,7 @@ TEST_F(ComWineTest, OpenConfiguresTheLineOfTheMappedTerminal) {
         com->Close();
         EXPECT_EQ(com->hDevice, nullptr);
     }
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(ComWineTest, SendsAndReceivesInBlocks) {
@@ -180,7 +181,7 @@ TEST_F(ComWineTest, APortInUseIsBusy) {
     auto second = MakePort("COM37");
     ASSERT_TRUE(first->Open(true, true));
     EXPECT_FALSE(second->Open(true, true));
-    EXPECT_EQ(boxes, std::vector<std::string>{"Ошибка: COM порт COM37 занят другим приложением"});
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Ошибка: COM порт COM37 занят другим приложением"});
     first->Close();
     EXPECT_TRUE(second->Open(false, false));
 }
@@ -188,10 +189,10 @@ TEST_F(ComWineTest, APortInUseIsBusy) {
 TEST_F(ComWineTest, APortThatDoesNotExistIsReportedOnlyWhenAsked) {
     auto com = MakePort("COM36");
     EXPECT_FALSE(com->Open(false, false));
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(Boxes().empty());
     EXPECT_FALSE(com->Open(true, true));
     EXPECT_EQ(com->hDevice, nullptr);
-    EXPECT_EQ(boxes, std::vector<std::string>{"Ошибка: COM порт COM36 не найден"});
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Ошибка: COM порт COM36 не найден"});
 }
 
 TEST_F(ComWineTest, FarEndGoingAwayEndsTheReaderAndTheNextOpenSaysSo) {
@@ -203,9 +204,9 @@ TEST_F(ComWineTest, FarEndGoingAwayEndsTheReaderAndTheNextOpenSaysSo) {
     char command[] = "read status\r";
     com->SendEx(command, 12);  // goes nowhere, harmlessly
     com->Close();
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(Boxes().empty());
     EXPECT_FALSE(com->Open(true, true));
-    EXPECT_EQ(boxes, std::vector<std::string>{"Ошибка: COM порт COM38 не найден"});
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Ошибка: COM порт COM38 не найден"});
 }
 
 }  // namespace

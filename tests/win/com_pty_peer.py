@@ -34,11 +34,9 @@ SPEEDS = {getattr(termios, name): int(name[1:]) for name in dir(termios)
 
 
 def prefix_of(wine_run, test_exe):
+    # wine-run makes the prefix first if need be, so the links land in a whole one.
     prefix = subprocess.run([wine_run, "--prefix", test_exe], check=True, capture_output=True,
                             text=True).stdout.strip()
-    if not os.path.exists(os.path.join(prefix, ".zorvel-ready")):
-        # Creates the prefix (once per build tree) before links go into it.
-        subprocess.run([wine_run, test_exe, "--gtest_list_tests"], check=True, capture_output=True)
     os.makedirs(os.path.join(prefix, "dosdevices"), exist_ok=True)
     return prefix
 

@@ -16,6 +16,7 @@
 
 #include "compat/platform.h"
 #include "ini_test_support.h"
+#include "support.h"
 #include "transports/FTD.h"
 #include "transports/GSM.h"
 #include "transports/gsm/session.h"
@@ -28,18 +29,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string Env(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
-void SetEnv(const char* name, const std::string& value) {
-#ifdef _WIN32
-    SetEnvironmentVariableA(name, value.c_str());
-#else
-    setenv(name, value.c_str(), 1);
-#endif
-}
+constexpr auto Env = testsupport::GetEnv;
+void SetEnv(const char* name, const std::string& value) { testsupport::SetEnv(name, value.c_str()); }
 
 // The simulator's log (a Unix path; drive Z: under Wine): what it received.
 std::vector<std::string> Received(const std::string& log) {
@@ -73,13 +64,6 @@ struct Box {
     std::string text, caption;
     unsigned type;
 };
-std::mutex boxLock;
-std::vector<Box> boxes;
-int RecordBox(void*, const char* text, const char* caption, unsigned type) {
-    std::lock_guard<std::mutex> hold(boxLock);
-    boxes.push_back({text, caption, type});
-    return compat::kAnswerOk;
-}
 
 // The program's receive path for interface 3: every block to the modem while
 // it is on, and kept.
@@ -99,11 +83,8 @@ std::string ReceivedBytes() {
 class GsmComponentTest : public ::testing::Test {
 protected:
     GsmComponentTest() : adapter(dir.File("FTD.ini").c_str()), modem(dir.File("GSM.ini").c_str()) {
-        boxes.clear();
         received.clear();
         modemUnderTest = &modem;
-        cGSM::SetMessageBoxHandler(RecordBox);
-        cFTD::SetMessageBoxHandler(RecordBox);
         adapter.pRecvCallback = ReceiveUsb;
         modem.pFTD = &adapter;
         std::snprintf(modem.CSD_Number, sizeof modem.CSD_Number, "+71234567890");
@@ -111,8 +92,6 @@ protected:
     }
     ~GsmComponentTest() override {
         modem.Close();
-        cGSM::SetMessageBoxHandler(nullptr);
-        cFTD::SetMessageBoxHandler(nullptr);
         modemUnderTest = nullptr;
     }
     void SetUp() override {
@@ -121,10 +100,14 @@ protected:
     void ConnectTo(const char* simulator) {
         SetEnv("FTD2XX_DOUBLE_CONNECT", "tcp:127.0.0.1:" + Env(simulator));
     }
-    std::vector<Box> Boxes() {
-        std::lock_guard<std::mutex> hold(boxLock);
-        return boxes;
+    // The boxes of the modem's and the adapter's libraries, from any thread.
+    std::vector<Box> Boxes() const {
+        std::vector<Box> shown;
+        for (const testsupport::RecordedBox& box : recorder_.Snapshot()) shown.push_back({box.Text, box.Caption, box.Type});
+        return shown;
     }
+
+    testsupport::BoxRecorder recorder_;
 
     ini_test::ScratchDir dir{"gsm"};
     cFTD adapter;

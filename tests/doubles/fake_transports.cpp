@@ -1,4 +1,4 @@
-#include "fakes/fake_transports.h"
+#include "fake_transports.h"
 
 #include <algorithm>
 #include <atomic>
