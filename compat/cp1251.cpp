@@ -15,14 +15,6 @@ constexpr char16_t kUpper[64] = {
     0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
 };
 
-char ToByte(char32_t c) {
-    if (c < 0x80) return static_cast<char>(c);
-    if (c >= 0x0410 && c <= 0x044F) return static_cast<char>(0xC0 + (c - 0x0410));
-    for (int i = 0; i < 64; ++i)
-        if (kUpper[i] == c) return static_cast<char>(0x80 + i);
-    return '?';
-}
-
 void AppendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -37,6 +29,20 @@ void AppendUtf8(std::string& out, char32_t c) {
 }
 
 }  // namespace
+
+char16_t Cp1251ToChar(unsigned char byte) {
+    if (byte < 0x80) return byte;
+    if (byte >= 0xC0) return static_cast<char16_t>(0x0410 + (byte - 0xC0));
+    return kUpper[byte - 0x80];
+}
+
+char Cp1251FromChar(char32_t c) {
+    if (c < 0x80) return static_cast<char>(c);
+    if (c >= 0x0410 && c <= 0x044F) return static_cast<char>(0xC0 + (c - 0x0410));
+    for (int i = 0; i < 64; ++i)
+        if (kUpper[i] == c) return static_cast<char>(0x80 + i);
+    return '?';
+}
 
 std::string Utf8ToCp1251(std::string_view utf8) {
     std::string out;
@@ -61,7 +67,7 @@ std::string Utf8ToCp1251(std::string_view utf8) {
             ++i;
             continue;
         }
-        out += ToByte(c);
+        out += Cp1251FromChar(c);
         i += length;
     }
     return out;
@@ -70,11 +76,7 @@ std::string Utf8ToCp1251(std::string_view utf8) {
 std::string Cp1251ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() * 2);
-    for (char b : bytes) {
-        const auto byte = static_cast<unsigned char>(b);
-        const char32_t c = byte < 0x80 ? byte : byte >= 0xC0 ? char32_t(0x0410 + (byte - 0xC0)) : kUpper[byte - 0x80];
-        AppendUtf8(out, c);
-    }
+    for (char b : bytes) AppendUtf8(out, Cp1251ToChar(static_cast<unsigned char>(b)));
     return out;
 }
 

@@ -7,6 +7,11 @@
 
 namespace compat {
 
+// One character each way: a byte's character, and a character's byte ('?'
+// for a character the code page lacks).
+char16_t Cp1251ToChar(unsigned char byte);
+char Cp1251FromChar(char32_t c);
+
 // UTF-8 text as Windows-1251 bytes; a character the code page lacks becomes
 // '?', and a malformed UTF-8 byte becomes '?' too.
 std::string Utf8ToCp1251(std::string_view utf8);

@@ -2,7 +2,6 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
-#include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
@@ -154,28 +153,6 @@ bool SendAll(RavloSocket s, const char* data, unsigned long count, unsigned limi
         pollfd watch{s, POLLOUT, 0};
         if (poll(&watch, 1, static_cast<int>(left < roundMs ? left : roundMs)) < 0 && errno != EINTR) return false;
     }
-    return true;
-}
-
-bool FillAddress(sockaddr_in& address, std::uint16_t port, const char* text, char (&hostName)[256]) {
-    address = sockaddr_in();
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    hostName[0] = '\0';
-    in_addr_t dotted = inet_addr(text);
-    if (dotted != INADDR_NONE) {
-        address.sin_addr.s_addr = dotted;
-        return true;
-    }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_CANONNAME;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(text, nullptr, &hints, &found) != 0 || found == nullptr) return false;
-    address.sin_addr = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
-    std::snprintf(hostName, sizeof hostName, "%s", found->ai_canonname ? found->ai_canonname : text);
-    freeaddrinfo(found);
     return true;
 }
 

@@ -123,28 +123,6 @@ bool SendAll(RavloSocket s, const char* data, unsigned long count, unsigned limi
     return complete;
 }
 
-bool FillAddress(sockaddr_in& address, std::uint16_t port, const char* text, char (&hostName)[256]) {
-    address = sockaddr_in();
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    hostName[0] = '\0';
-    unsigned long dotted = inet_addr(text);
-    if (dotted != INADDR_NONE) {
-        address.sin_addr.s_addr = dotted;
-        return true;
-    }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_CANONNAME;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(text, nullptr, &hints, &found) != 0 || found == nullptr) return false;
-    address.sin_addr = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
-    std::snprintf(hostName, sizeof hostName, "%s", found->ai_canonname ? found->ai_canonname : text);
-    freeaddrinfo(found);
-    return true;
-}
-
 PendingConnect::PendingConnect() : event_(WSACreateEvent()) {}
 
 PendingConnect::~PendingConnect() {

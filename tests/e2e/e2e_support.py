@@ -3,6 +3,7 @@ import json
 import os
 import signal
 import subprocess
+import time
 
 
 class Failure(Exception):
@@ -12,6 +13,51 @@ class Failure(Exception):
 def check(condition, what):
     if not condition:
         raise Failure(what)
+
+
+def decoded(stream):
+    """A client's output as text with Unix line ends."""
+    return stream.decode("utf-8", errors="replace").replace("\r\n", "\n")
+
+
+def expect(result, status, last_line=None):
+    """A client's (code, out, err, ...) ended with `status`, its stdout with `last_line`."""
+    code, out, err = result[:3]
+    check(code == status, "exit status %d, expected %d\nstdout:\n%s\nstderr:\n%s" % (code, status, out, err))
+    if last_line is not None:
+        lines = out.rstrip("\n").split("\n")
+        check(lines[-1] == last_line,
+              "last line %r, expected %r\nstdout:\n%s\nstderr:\n%s" % (lines[-1], last_line, out, err))
+
+
+def fields(out):
+    """The "name: value" lines of a client's report, its last line left out."""
+    return dict(line.split(": ", 1) for line in out.rstrip("\n").split("\n")[:-1] if ": " in line)
+
+
+EXPECTED_FAILURES = (Failure, subprocess.TimeoutExpired, json.JSONDecodeError, KeyError, ValueError)
+
+
+def run_case(name, case, stop, failed):
+    """Runs one case, prints its outcome and time, appends its name to `failed`
+    when it fails, and stops its simulators whatever happened."""
+    started = time.monotonic()
+    try:
+        case()
+        print("ok   %-36s %6.2f s" % (name, time.monotonic() - started))
+    except EXPECTED_FAILURES as e:
+        failed.append(name)
+        print("FAIL %-36s %s" % (name, e))
+    finally:
+        stop()
+
+
+def summary(failed):
+    """The drivers' exit status, with the failed cases named."""
+    if failed:
+        print("failed: " + " ".join(failed))
+        return 1
+    return 0
 
 
 class Boardsim:

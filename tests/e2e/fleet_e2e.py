@@ -17,7 +17,7 @@ import sys
 import tempfile
 import time
 
-from e2e_support import Boardsim, Failure, check
+from e2e_support import Boardsim, check, decoded, run_case, summary
 
 OK_READ = "Настройки успешно прочитаны"
 OK_WRITE = "Устройство подтверждает смену настроек"
@@ -61,8 +61,7 @@ class Fleet:
         if self.args.wine_run:
             command = [self.args.wine_run] + command
         done = subprocess.run(command, capture_output=True, timeout=300)
-        out = done.stdout.decode("utf-8", errors="replace").replace("\r\n", "\n")
-        err = done.stderr.decode("utf-8", errors="replace").replace("\r\n", "\n")
+        out, err = decoded(done.stdout), decoded(done.stderr)
         return done.returncode, out, err
 
     def run_json(self, arguments, status):
@@ -225,19 +224,8 @@ def main():
             continue
         with tempfile.TemporaryDirectory(prefix="zorvel-fleet-") as workdir:
             fleet = Fleet(args, workdir)
-            started = time.monotonic()
-            try:
-                globals()["case_" + name](fleet)
-                print("ok   %-30s %6.2f s" % (name, time.monotonic() - started))
-            except (Failure, subprocess.TimeoutExpired, json.JSONDecodeError, KeyError, ValueError) as e:
-                failed.append(name)
-                print("FAIL %-30s %s" % (name, e))
-            finally:
-                fleet.stop()
-    if failed:
-        print("failed: " + " ".join(failed))
-        return 1
-    return 0
+            run_case(name, lambda: globals()["case_" + name](fleet), fleet.stop, failed)
+    return summary(failed)
 
 
 if __name__ == "__main__":

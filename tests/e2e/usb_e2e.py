@@ -16,7 +16,7 @@ import subprocess
 import sys
 import tempfile
 
-from e2e_support import Boardsim, Failure, check
+from e2e_support import Boardsim, check, decoded, expect, fields, run_case, summary
 
 OK_READ = "Настройки успешно прочитаны"
 OK_WRITE = "Устройство подтверждает смену настроек"
@@ -38,21 +38,8 @@ class Client:
                 environment.pop(name, None)
         environment.update(env or {})
         done = subprocess.run(command, capture_output=True, timeout=120, env=environment)
-        out = done.stdout.decode("utf-8", errors="replace").replace("\r\n", "\n")
-        err = done.stderr.decode("utf-8", errors="replace").replace("\r\n", "\n")
+        out, err = decoded(done.stdout), decoded(done.stderr)
         return done.returncode, out, err
-
-
-def expect(result, status, last_line=None):
-    code, out, err = result
-    check(code == status, "exit status %d, expected %d\nstdout:\n%s\nstderr:\n%s" % (code, status, out, err))
-    if last_line is not None:
-        lines = out.rstrip("\n").split("\n")
-        check(lines[-1] == last_line, "last line %r, expected %r\n%s" % (lines[-1], last_line, out))
-
-
-def fields(out):
-    return dict(line.split(": ", 1) for line in out.rstrip("\n").split("\n")[:-1] if ": " in line)
 
 
 def attached(sim, **more):
@@ -164,18 +151,8 @@ def main():
             if args.only and name != args.only:
                 continue
             sim = Boardsim(found[0], workdir, options, args.link)
-            try:
-                globals()["case_" + name](sim, client)
-                print("ok   " + name)
-            except (Failure, subprocess.TimeoutExpired, json.JSONDecodeError, KeyError) as e:
-                failed.append(name)
-                print("FAIL %s %s" % (name, e))
-            finally:
-                sim.stop()
-    if failed:
-        print("failed: " + " ".join(failed))
-        return 1
-    return 0
+            run_case(name, lambda: globals()["case_" + name](sim, client), sim.stop, failed)
+    return summary(failed)
 
 
 if __name__ == "__main__":

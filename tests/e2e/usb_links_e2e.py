@@ -19,7 +19,7 @@ import subprocess
 import sys
 import tempfile
 
-from e2e_support import Boardsim, Failure, check
+from e2e_support import Boardsim, Failure, check, decoded, expect
 import time
 
 OK_READ = "Настройки успешно прочитаны"
@@ -56,17 +56,8 @@ class Client:
         started = time.monotonic()
         done = subprocess.run(command, capture_output=True, timeout=timeout, env=env)
         elapsed = time.monotonic() - started
-        out = done.stdout.decode("utf-8", errors="replace").replace("\r\n", "\n")
-        err = done.stderr.decode("utf-8", errors="replace").replace("\r\n", "\n")
+        out, err = decoded(done.stdout), decoded(done.stderr)
         return done.returncode, out, err, elapsed
-
-
-def expect(result, status, last_line=None):
-    code, out, err, _ = result
-    check(code == status, "exit status %d, expected %d\nstdout:\n%s\nstderr:\n%s" % (code, status, out, err))
-    if last_line is not None:
-        lines = out.rstrip("\n").split("\n")
-        check(lines[-1] == last_line, "last line %r, expected %r\nstdout:\n%s\nstderr:\n%s" % (lines[-1], last_line, out, err))
 
 
 def in_order(items, wanted):

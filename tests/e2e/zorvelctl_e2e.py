@@ -17,7 +17,7 @@ import subprocess
 import sys
 import tempfile
 
-from e2e_support import Boardsim, Failure, check
+from e2e_support import Boardsim, check, decoded, expect, fields, run_case, summary
 import time
 
 OK_READ = "Настройки успешно прочитаны"
@@ -59,21 +59,8 @@ class Client:
         started = time.monotonic()
         done = subprocess.run(command, capture_output=True, timeout=120)
         elapsed = time.monotonic() - started
-        out = done.stdout.decode("utf-8", errors="replace").replace("\r\n", "\n")
-        err = done.stderr.decode("utf-8", errors="replace").replace("\r\n", "\n")
+        out, err = decoded(done.stdout), decoded(done.stderr)
         return done.returncode, out, err, elapsed
-
-
-def expect(result, status, last_line=None):
-    code, out, err, _ = result
-    check(code == status, "exit status %d, expected %d\nstdout:\n%s\nstderr:\n%s" % (code, status, out, err))
-    if last_line is not None:
-        lines = out.rstrip("\n").split("\n")
-        check(lines[-1] == last_line, "last line %r, expected %r\n%s" % (lines[-1], last_line, out))
-
-
-def fields(out):
-    return dict(line.split(": ", 1) for line in out.rstrip("\n").split("\n")[:-1] if ": " in line)
 
 
 def now_offset_ok(offset, tolerance=5):
@@ -303,19 +290,8 @@ def main():
             if args.suite == "wine" and not in_wine_suite:
                 continue
             sim = Boardsim(args.boardsim, workdir, link=args.link, options=options)
-            started = time.monotonic()
-            try:
-                globals()["case_" + name](sim, client)
-                print("ok   %-36s %6.2f s" % (name, time.monotonic() - started))
-            except (Failure, subprocess.TimeoutExpired, json.JSONDecodeError, KeyError) as e:
-                failed.append(name)
-                print("FAIL %-36s %s" % (name, e))
-            finally:
-                sim.stop()
-    if failed:
-        print("failed: " + " ".join(failed))
-        return 1
-    return 0
+            run_case(name, lambda: globals()["case_" + name](sim, client), sim.stop, failed)
+    return summary(failed)
 
 
 if __name__ == "__main__":

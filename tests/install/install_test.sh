@@ -4,7 +4,8 @@
 #   2. the installed program reads the simulated board through its window;
 #   3. the installer again over it: the operator's settings stay as they were;
 #   4. the uninstaller, silently: the program goes, the settings stay;
-#   5. the portable zip unpacked into a folder with a Cyrillic name reads the board.
+#   5. the portable zip unpacked into a folder with a Cyrillic name reads the board
+#      through the port its COM.ini names and saves its settings there at close.
 #   install_test.sh DIST_DIR BOARDSIM
 set -euo pipefail
 dist=$(cd "$1" && pwd) boardsim=$(readlink -f "$2")
@@ -153,9 +154,11 @@ portable=$drive/Табло\ Зорвел
 mkdir -p "$portable"
 unzip -q "$archive" -d "$portable"
 check "unpacked program" test -s "$portable/Zorvel/zorvel.exe"
-# As unpacked: no COM.ini, the board on the default port.
-program_start "$portable/Zorvel" 'C:\Табло Зорвел\Zorvel' COM1 || true
+# The board on COM5: the program must find the COM.ini beside it in this folder.
+program_start "$portable/Zorvel" 'C:\Табло Зорвел\Zorvel' COM5 || true
 check "read through the window from the Cyrillic folder" reads_board
+check "the program in the Cyrillic folder saves its settings at close" closes_and_saves "$portable/Zorvel"
+check "COM.ini in the Cyrillic folder still names COM5" has_line PortName=COM5 "$portable/Zorvel/COM.ini"
 program_stop
 
 if [ "$failures" -ne 0 ]; then
