@@ -73,10 +73,7 @@ TFormTime::TFormTime(HWND owner) {
     captionFont_ = ScaledFont(L"Courier New", 16, true);
     percentFont_ = ScaledFont(L"Courier New", 19, true);
     brightFont_ = ScaledFont(L"Tahoma", 16);
-    for (int p = 0; p < 4; ++p)
-        pictures_[p].Load(widgets::Bitmap::FromResource(kPictureIds[p]), kPictureWidths[p], kPictureHeight);
-    brightPicture_.Load(widgets::Bitmap::FromResource(IDB_BRIGHTNESS32), 32, 32);
-    hoursPicture_.Load(widgets::Bitmap::FromResource(IDB_HOURS), 722, 30);
+    LoadPictures();
 
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     GroupBoxBright.Create(hwnd, L"Яркость", 0, 0, 0, 0);
@@ -139,7 +136,7 @@ void TFormTime::CreateTimeline() {
         widgets::Image& image = *images[slot];
         const int width = kPictureWidths[period];
         image.Create(panel, 2, (lineHeight - kPictureHeight) / 2, width, kPictureHeight, colour);
-        ShowPicture(image, pictures_[period], width, kPictureHeight);
+        ShowPicture(image, pictures_[period]);
         image.OnClick = [this, period] { PanelN1Click(period); };
         panel.SetIconRight(2 + width);
         if (slot < 4) {
@@ -160,7 +157,7 @@ void TFormTime::CreateTimeline() {
 
     LabelHours.Create(PanelHours, L"Часы", 0, 0, kLabelColumn, 32, face, SS_CENTERIMAGE);
     ImageHours.Create(PanelHours, kLabelColumn, 1, 722, 30);
-    ShowPicture(ImageHours, hoursPicture_, 722, 30);
+    ShowPicture(ImageHours, hoursPicture_);
     LayOutFromHours();
 }
 
@@ -177,7 +174,7 @@ void TFormTime::CreateBrightRow() {
                                                 {PanelBrightTB, Align::Client, 0, Margins{}}});
     ImageDayTimeNow.ResizeCanvas(50, 38);
     ImageBright.ResizeCanvas(32, 32);
-    ShowPicture(ImageBright, brightPicture_, 32, 32);
+    ShowPicture(ImageBright, brightPicture_);
 
     widgets::TrackBar::Options slider;
     slider.Min = 20;
@@ -191,11 +188,20 @@ void TFormTime::CreateBrightRow() {
     TrackBarBright.OnChange = [this] { TrackBarBrightChange(); };
 }
 
-void TFormTime::ShowPicture(const widgets::Image& image, const widgets::ImageList& picture, int width,
-                            int height) const {
+void TFormTime::LoadPictures() {
+    // Each picture is one image as large as its bitmap: the period pictures of
+    // 50 x 32 are 75 x 48 at 144 DPI.
+    const widgets::Scale s = GetScale();
+    for (int p = 0; p < 4; ++p) pictures_[p].LoadWhole(widgets::Bitmap::FromResource(kPictureIds[p], s));
+    brightPicture_.LoadWhole(widgets::Bitmap::FromResource(IDB_BRIGHTNESS32, s));
+    hoursPicture_.LoadWhole(widgets::Bitmap::FromResource(IDB_HOURS, s));
+}
+
+void TFormTime::ShowPicture(const widgets::Image& image, const widgets::ImageList& picture) const {
     const widgets::Canvas& canvas = image.Surface();
+    const SIZE size = picture.ImageExtent();
     image.Clear();
-    picture.Draw(canvas.Dc(), 0, (canvas.Width() - width) / 2, (canvas.Height() - height) / 2);
+    picture.Draw(canvas.Dc(), 0, (canvas.Width() - size.cx) / 2, (canvas.Height() - size.cy) / 2);
     image.Refresh();
 }
 
@@ -318,19 +324,18 @@ bool TFormTime::PeriodSelected() {
 }
 
 // On a display of another scale the layer has placed every window again and
-// given the pictures' canvases their new size: the pictures are drawn again
-// and the line and labels placed where the hours (or a drag) put them.
+// given the pictures' canvases their new size: the pictures drawn for that
+// scale are drawn again and the line and labels placed where the hours (or a
+// drag) put them.
 void TFormTime::OnScaleChanged() {
     Dialog::OnScaleChanged();
+    LoadPictures();
     const std::array<widgets::Image*, timeline::kSlots> images{&ImageN1, &ImageM, &ImageA, &ImageE, &ImageN};
-    for (int slot = 0; slot < timeline::kSlots; ++slot) {
-        const Period period = timeline::PeriodOf(static_cast<timeline::Slot>(slot));
-        ShowPicture(*images[slot], pictures_[period], kPictureWidths[period], kPictureHeight);
-    }
-    ShowPicture(ImageHours, hoursPicture_, 722, 30);
-    ShowPicture(ImageBright, brightPicture_, 32, 32);
-    if (PeriodSelected())
-        ShowPicture(ImageDayTimeNow, pictures_[ImageDayTimeNowTag], kPictureWidths[ImageDayTimeNowTag], kPictureHeight);
+    for (int slot = 0; slot < timeline::kSlots; ++slot)
+        ShowPicture(*images[slot], pictures_[timeline::PeriodOf(static_cast<timeline::Slot>(slot))]);
+    ShowPicture(ImageHours, hoursPicture_);
+    ShowPicture(ImageBright, brightPicture_);
+    if (PeriodSelected()) ShowPicture(ImageDayTimeNow, pictures_[ImageDayTimeNowTag]);
     PlaceLine(layout_);
     PlaceLabels();
 }
@@ -342,7 +347,7 @@ void TFormTime::PanelN1Click(int tag) {
     for (TPeriodPanel* panel : Panels()) panel->SetBevel(widgets::Bevel::None);
     // Moved while disabled, the slider's new position is no change of the operator's.
     TrackBarBright.Enable(false);
-    ShowPicture(ImageDayTimeNow, pictures_[tag], kPictureWidths[tag], kPictureHeight);
+    ShowPicture(ImageDayTimeNow, pictures_[tag]);
     for (int slot = 0; slot < timeline::kSlots; ++slot)
         if (timeline::PeriodOf(static_cast<timeline::Slot>(slot)) == tag) Panels()[slot]->SetBevel(widgets::Bevel::Soft);
     TrackBarBright.SetPosition(*BrightFields()[tag]);

@@ -93,7 +93,10 @@ private:
     void ApplyColours();
     void PlaceLabels();
     bool PeriodSelected();
-    void ShowPicture(const widgets::Image& image, const widgets::ImageList& picture, int width, int height) const;
+    // The pictures drawn nearest to the display's scale.
+    void LoadPictures();
+    // Clears the image and draws the picture centred on it.
+    void ShowPicture(const widgets::Image& image, const widgets::ImageList& picture) const;
 
     widgets::Font captionFont_, percentFont_, brightFont_;
     widgets::ImageList pictures_[4], brightPicture_, hoursPicture_;

@@ -4,7 +4,7 @@
 
 # The window helpers (ui_support.h) every window test shares.
 add_library(zorvel_ui_support STATIC ${CMAKE_CURRENT_LIST_DIR}/ui_support.cpp)
-target_link_libraries(zorvel_ui_support PUBLIC zorvel_widgets zorvel_test_headers)
+target_link_libraries(zorvel_ui_support PUBLIC zorvel_widgets zorvel_test_headers PRIVATE gtest)
 target_include_directories(zorvel_ui_support PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 
 # The program's windows again, over the recording fakes of the transports.
@@ -15,8 +15,10 @@ target_link_libraries(zorvel_forms_fakes PUBLIC zorvel_widgets zorvel_emulation 
 
 zorvel_add_test(NAME ui_widgets_test WIN_ONLY
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_widgets_test.cpp ${CMAKE_CURRENT_LIST_DIR}/ui_controls_test.cpp
-          $<TARGET_OBJECTS:zorvel_resources>
+          ${CMAKE_CURRENT_LIST_DIR}/ui_pictures_test.cpp $<TARGET_OBJECTS:zorvel_resources>
   LIBS zorvel_ui_support zorvel_emulation zorvel_test_support)
+# The pictures test compares the compiled-in pictures with the drawn bitmaps.
+target_compile_definitions(ui_widgets_test PRIVATE ZORVEL_RESOURCES_DIR="${PROJECT_SOURCE_DIR}/zorvel/resources")
 
 zorvel_add_test(NAME ui_small_test WIN_ONLY TIMEOUT 120
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ui_small_test.cpp $<TARGET_OBJECTS:zorvel_resources>

@@ -5,6 +5,7 @@
 // and at 96 everything is as designed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -165,6 +166,35 @@ TEST_F(Scaling, ToolbarDrawsThePictureDrawnForTheScale) {
             }
     EXPECT_GT(right - left + 1, picture * 3 / 4);
     EXPECT_LE(right - left + 1, picture);
+}
+
+TEST_F(Scaling, TimeDialogDrawsThePicturesDrawnForTheScale) {
+    OpenMain();
+    TFormTime& t = w->FormTime;
+    const double picture = widgets::PictureScalePercent(widgets::Scale(ExpectedDpi())) / 100.0;
+
+    // The hours under the line: a sharp tick every 30 design units, as the
+    // picture drawn for the scale has them, not a small picture in the middle.
+    uitest::Rendered hours(t.ImageHours);
+    const COLORREF ink = RGB(44, 56, 72);
+    const int hour = static_cast<int>(30 * picture + 0.5);
+    for (int h : {1, 12, 23}) {
+        EXPECT_EQ(ink, hours.At(h * hour, 3)) << "the tick of hour " << h;
+        EXPECT_NE(ink, hours.At(h * hour + hour / 2, 3)) << "between hours " << h << " and " << h + 1;
+    }
+
+    // The sun of the day spans as much as the picture drawn for the scale, far
+    // more than a 32 px picture could.
+    uitest::Rendered sun(t.ImageA);
+    int left = sun.Canvas().Width(), right = -1;
+    for (int y = 0; y < sun.Canvas().Height(); ++y)
+        for (int x = 0; x < sun.Canvas().Width(); ++x)
+            if (sun.At(x, y) != t.ImageA.Back()) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    EXPECT_GT(right - left + 1, 32 * picture * 3 / 4);
+    EXPECT_LE(right - left + 1, 32 * picture);
 }
 
 TEST_F(Scaling, SmallWindowsAndDialogsScaleToo) {

@@ -1,14 +1,28 @@
 #include "ui_support.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <utility>
 
 #include "zorvel/board/sequences.h"
+#include "zorvel/widgets/images.h"
 
 namespace uitest {
 
 namespace {
+// The imaging component stays loaded for the whole run, as the program keeps
+// it while it creates its windows, so that the windows each test makes do not
+// load it again for every picture.
+class PictureCodecForTheRun : public ::testing::Environment {
+    void SetUp() override { codec_.emplace(); }
+    void TearDown() override { codec_.reset(); }
+    std::optional<widgets::PictureCodec> codec_;
+};
+::testing::Environment* const g_codec = ::testing::AddGlobalTestEnvironment(new PictureCodecForTheRun);
+
 WhileModal* g_modal = nullptr;
 }  // namespace
 

@@ -3,8 +3,9 @@
 
 Run from the repository root:  python3 zorvel/resources/draw_artwork.py
 
-Writes the image lists, image strips and the icon into zorvel/resources/ (compiled into the
-program by its resource script) and the pictures delivered beside zorvel.exe (About.bmp,
+Writes the image lists, image strips, the other compiled-in pictures and the icon into
+zorvel/resources/ (compiled into the program by its resource script; the build stores the bitmaps
+as PNG, made by compress_pictures.py), the pictures delivered beside zorvel.exe (About.bmp,
 Manufacturer.bmp, Scheme0..4.bmp) into zorvel/resources/program/, then ARTWORK.md beside this
 script: every file, its layout and what each image index shows.
 
@@ -754,12 +755,14 @@ def draw_toolbar_list_set(scale, suffix):
         save_bmp(strip, RESOURCES / scaled_name(name, suffix), layout, use, listed)
 
 
-def draw_interface_list():
+def draw_interface_lists():
     """ImageListGlInterface of the settings dialog: the five interface pictures as 4-frame strips."""
-    strip = hstack([four_frame_strip(fn, 32) for _, fn, _ in TOOLBAR[:5]])
-    save_bmp(strip, RESOURCES / "interfaces32.bmp", "5 images, each a 4-frame strip of 32 x 32 (128 x 32)",
-             "`ImageListGlInterface`: items of the settings dialog's interface list",
-             [(i, meaning) for i, _, meaning in TOOLBAR[:5]])
+    for scale, suffix in SCALES:
+        strip = hstack([four_frame_strip(fn, 32, scale=scale) for _, fn, _ in TOOLBAR[:5]])
+        save_bmp(strip, RESOURCES / scaled_name("interfaces32.bmp", suffix),
+                 scaled_layout("5 images, each a 4-frame strip of 32 x 32 (128 x 32)", scale),
+                 "`ImageListGlInterface`: items of the settings dialog's interface list",
+                 [(i, meaning) for i, _, meaning in TOOLBAR[:5]] if scale == 1 else ())
 
 
 # ---------------------------------------------------------------------------------------------
@@ -1033,29 +1036,40 @@ PERIODS = [
 
 
 def draw_periods():
-    for name, fn, width, backdrop, use in PERIODS:
-        hi = render(fn, width, 32)
-        save_bmp(keyed(shrink(hi, width, 32), backdrop), RESOURCES / name, "one picture", use)
+    for scale, suffix in SCALES:
+        for name, fn, width, backdrop, use in PERIODS:
+            hi = render(fn, width, 32, scale)
+            small = shrink(hi, round(width * scale), round(32 * scale))
+            save_bmp(keyed(small, backdrop), RESOURCES / scaled_name(name, suffix), scaled_layout("one picture", scale), use)
 
 
 HOUR_PX = 30  # the time line's scale: hour h starts at 30 * h pixels
 
 
-def draw_hours_scale():
+def draw_hours_scales():
+    for scale, suffix in SCALES:
+        draw_hours_scale(scale, suffix)
+
+
+def draw_hours_scale(scale, suffix):
     """The hours under the time line, drawn pixel-exact (no supersampling): a rule along the top,
-    a 2 px tick at 30 * h for h = 0..24, and the number h under each tick but the last."""
-    width, height = 24 * HOUR_PX + 2, 30
+    a 2 px tick at 30 * h for h = 0..24, and the number h under each tick but the last; at 1.5
+    and 2 times every measure is scaled and rounded to whole pixels, so ticks stay sharp."""
+    hour, tick = round(HOUR_PX * scale), round(2 * scale)
+    width, height = 24 * hour + tick, round(30 * scale)
     image = Image.new("RGB", (width, height), FACE)
     d = ImageDraw.Draw(image)
-    d.rectangle([0, 0, width - 1, 0], fill=INK)
+    d.rectangle([0, 0, width - 1, round(scale) - 1], fill=INK)
+    digits = font("sans", round(12 * scale))
     for h in range(25):
-        x = h * HOUR_PX
-        d.rectangle([x, 0, x + 1, 6], fill=INK)
+        x = h * hour
+        d.rectangle([x, 0, x + tick - 1, round(7 * scale) - 1], fill=INK)
         if h == 0:  # the first number would be cut at the picture's edge if centred
-            d.text((x, 8), "0", font=font("sans", 12), fill=INK, anchor="lt")
+            d.text((x, round(8 * scale)), "0", font=digits, fill=INK, anchor="lt")
         elif h < 24:
-            d.text((x + 1, 8), str(h), font=font("sans", 12), fill=INK, anchor="mt")
-    save_bmp(image, RESOURCES / "hours.bmp", "one picture", "`ImageHours`: the hours 0 to 23, 30 px apart", key=False)
+            d.text((x + tick // 2, round(8 * scale)), str(h), font=digits, fill=INK, anchor="mt")
+    save_bmp(image, RESOURCES / scaled_name("hours.bmp", suffix), scaled_layout("one picture", scale),
+             f"`ImageHours`: the hours 0 to 23, {hour} px apart", key=False)
 
 
 # ---------------------------------------------------------------------------------------------
@@ -1093,16 +1107,18 @@ def logo_mark(c, cx, cy, r, dot):
     c.circle(cx, cy, dot * 1.2, fill=LED_RED)
 
 
-def draw_logo_strip():
+def draw_logo_strips():
     """IDB_ABOUT: four 120 x 24 frames of the maker's logo for the main window's system menu."""
     def logo(c):
         logo_mark(c, 12, 12, 7.5, 2)
         c.text(26, 12.5, MAKER, 13, INK, anchor="lm")
-    hi = render(logo, 120, 24)
-    # No white rim in the highlighted frame: the dark lettering reads well on the red bar.
-    states = (FOUR_STATES[0], FOUR_STATES[1], as_hot, FOUR_STATES[3])
-    strip = hstack([keyed(shrink(state(hi), 120, 24)) for state in states])
-    save_bmp(strip, RESOURCES / "sys_about.bmp", "4 frames of 120 x 24", "`IDB_ABOUT`: the maker's logo (about item of the system menu)")
+    for scale, suffix in SCALES:
+        hi = render(logo, 120, 24, scale)
+        # No white rim in the highlighted frame: the dark lettering reads well on the red bar.
+        states = (FOUR_STATES[0], FOUR_STATES[1], as_hot, FOUR_STATES[3])
+        strip = hstack([keyed(shrink(state(hi), round(120 * scale), round(24 * scale))) for state in states])
+        save_bmp(strip, RESOURCES / scaled_name("sys_about.bmp", suffix), scaled_layout("4 frames of 120 x 24", scale),
+                 "`IDB_ABOUT`: the maker's logo (about item of the system menu)")
 
 
 def draw_manufacturer():
@@ -1247,12 +1263,17 @@ def write_artwork_md():
         "Drawn by `draw_artwork.py` (run `python3 zorvel/resources/draw_artwork.py` from the repository",
         "root; it rewrites every file below and this table, byte for byte the same on every run).",
         "",
-        "- Bitmaps are 24-bit BMP (the schemes 8-bit). Keyed pictures have pure magenta (255, 0, 255)",
-        "  as background and in their bottom-left pixel, the transparent colour the loaders take.",
+        "- Bitmaps are 8-bit BMP where a picture has at most 256 colours, 24-bit otherwise (the schemes",
+        "  8-bit in any case). Keyed pictures have pure magenta (255, 0, 255) as background and in",
+        "  their bottom-left pixel, the transparent colour the loaders take.",
         "- A 4-frame strip holds, left to right: normal, disabled (grey), highlighted (brighter, with a",
         "  white rim so that it stands out on the red highlight bar), fourth (pressed: one pixel right",
         "  and down, darker). An image list of strips puts the strips side by side, one per index.",
-        "- Files under `program/` are delivered beside `zorvel.exe`; the others are compiled in.",
+        "- Files under `program/` are delivered beside `zorvel.exe`; the others are compiled in: the",
+        "  build turns each into a PNG of the same pixels (`compress_pictures.py`), which the program",
+        "  decodes when it loads the picture.",
+        "- Pictures named `_150` and `_200` are the same pictures drawn at 1.5 and 2 times, for",
+        "  displays of 144 and 192 DPI and near; the program takes the size nearest to the display's.",
         f"- The maker shown in the about window and its logo is our own invention: {MAKER}.",
         "",
         "| File | Size | Layout | Used as |",
@@ -1271,11 +1292,11 @@ def write_artwork_md():
 
 def main():
     draw_toolbar_lists()
-    draw_interface_list()
+    draw_interface_lists()
     draw_strips()
     draw_periods()
-    draw_hours_scale()
-    draw_logo_strip()
+    draw_hours_scales()
+    draw_logo_strips()
     write_ico(RESOURCES / "zorvel.ico", [program_icon(s) for s in (16, 32, 48)],
               "program icon: an LED board showing a time")
     draw_manufacturer()

@@ -1,8 +1,72 @@
 #include "zorvel/widgets/images.h"
 
+#include <wincodec.h>
+#include <wrl/client.h>
+
+#include <string>
+
 #include "zorvel/resources/resource.h"
 
 namespace widgets {
+
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+// An object of one of the component's classes, made the way COM would make it.
+template <class T>
+ComPtr<T> Make(const PictureCodec& codec, REFCLSID kind) {
+    ComPtr<T> object;
+    if (FAILED(codec.Create(kind, __uuidof(T), reinterpret_cast<void**>(object.GetAddressOf())))) return nullptr;
+    return object;
+}
+
+// The decoded pixels as 32-bit blue-green-red-unused, whatever the stored
+// format. (Wine converts indexed pictures to 32 bits but not to 24.)
+ComPtr<IWICBitmapSource> DecodeToBgrx(const PictureCodec& codec, const void* data, std::size_t size) {
+    ComPtr<IWICImagingFactory> factory = Make<IWICImagingFactory>(codec, CLSID_WICImagingFactory);
+    ComPtr<IWICBitmapDecoder> decoder = Make<IWICBitmapDecoder>(codec, CLSID_WICPngDecoder);
+    ComPtr<IWICStream> stream;
+    ComPtr<IWICBitmapFrameDecode> frame;
+    ComPtr<IWICFormatConverter> converter;
+    // The stream only reads the bytes it is given.
+    BYTE* bytes = static_cast<BYTE*>(const_cast<void*>(data));
+    if (!factory || !decoder || FAILED(factory->CreateStream(&stream)) ||
+        FAILED(stream->InitializeFromMemory(bytes, static_cast<DWORD>(size))) ||
+        FAILED(decoder->Initialize(stream.Get(), WICDecodeMetadataCacheOnDemand)) ||
+        FAILED(decoder->GetFrame(0, &frame)) || FAILED(factory->CreateFormatConverter(&converter)) ||
+        FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                     WICBitmapPaletteTypeCustom)))
+        return nullptr;
+    return converter;
+}
+
+}  // namespace
+
+PictureCodec::PictureCodec() {
+    // From the system folder by its full path, never from beside the program.
+    std::wstring path(MAX_PATH, L'\0');
+    const UINT length = GetSystemDirectoryW(path.data(), MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    path.resize(length);
+    path += L"\\windowscodecs.dll";
+    module_ = LoadLibraryW(path.c_str());
+}
+
+PictureCodec::~PictureCodec() {
+    if (module_) FreeLibrary(module_);
+}
+
+HRESULT PictureCodec::Create(REFCLSID kind, REFIID iid, void** object) const {
+    *object = nullptr;
+    using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+    auto get = module_ ? reinterpret_cast<GetClassObject>(
+                             reinterpret_cast<void*>(GetProcAddress(module_, "DllGetClassObject")))
+                       : nullptr;
+    ComPtr<IClassFactory> classes;
+    if (!get || FAILED(get(kind, IID_PPV_ARGS(&classes)))) return E_FAIL;
+    return classes->CreateInstance(nullptr, iid, object);
+}
 
 Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
     if (this != &other) {
@@ -18,8 +82,47 @@ Bitmap::~Bitmap() {
 }
 
 Bitmap Bitmap::FromResource(int id) {
-    return Bitmap(static_cast<HBITMAP>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), RT_RCDATA);
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    return data ? FromPicture(data, SizeofResource(module, found)) : Bitmap();
+}
+
+Bitmap Bitmap::FromPicture(const void* data, std::size_t size) {
+    if (!data || size == 0 || size > MAXDWORD) return Bitmap();
+    const PictureCodec codec;  // declared first, so released after the objects it made
+    ComPtr<IWICBitmapSource> source = DecodeToBgrx(codec, data, size);
+    UINT width = 0, height = 0;
+    if (!source || FAILED(source->GetSize(&width, &height)) || width == 0 || height == 0 || width > 0x7fff ||
+        height > 0x7fff)
+        return Bitmap();
+    std::vector<BYTE> pixels(std::size_t{4} * width * height);
+    if (FAILED(source->CopyPixels(nullptr, 4 * width, static_cast<UINT>(pixels.size()), pixels.data())))
+        return Bitmap();
+
+    // Bottom-up rows, as the bitmaps the system loads from resources have them.
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = static_cast<LONG>(width);
+    info.bmiHeader.biHeight = static_cast<LONG>(height);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    Bitmap result(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!result || !bits) return Bitmap();
+    const std::size_t stride = (width * 3 + 3) & ~3u;
+    for (UINT y = 0; y < height; ++y) {
+        const BYTE* from = pixels.data() + std::size_t{4} * width * y;
+        BYTE* to = static_cast<BYTE*>(bits) + (height - 1 - y) * stride;
+        for (UINT x = 0; x < width; ++x, from += 4, to += 3) {
+            to[0] = from[0];
+            to[1] = from[1];
+            to[2] = from[2];
+        }
+    }
+    return result;
 }
 
 Bitmap Bitmap::FromResource(int id, Scale scale) {
@@ -96,10 +199,12 @@ bool ImageList::Load(const Bitmap& bitmap) {
     return size > 0 && Load(bitmap, size, size);
 }
 
-int ImageList::ImageSize() const {
+int ImageList::ImageSize() const { return ImageExtent().cy; }
+
+SIZE ImageList::ImageExtent() const {
     int width = 0, height = 0;
     if (handle_) ImageList_GetIconSize(handle_, &width, &height);
-    return height;
+    return SIZE{width, height};
 }
 
 bool ImageList::Load(const Bitmap& bitmap, int width, int height) {

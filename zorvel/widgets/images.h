@@ -7,11 +7,31 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstddef>
 #include <vector>
 
 #include "zorvel/widgets/dpi.h"
 
 namespace widgets {
+
+// The system's imaging component (windowscodecs.dll), which decodes the
+// compressed pictures, loaded while an object of this type lives. Each decode
+// holds one; the program holds one more while it creates its windows, so that
+// their pictures load the component once, and lets it go afterwards: loaded,
+// it keeps about a megabyte resident.
+class PictureCodec {
+public:
+    PictureCodec();
+    PictureCodec(const PictureCodec&) = delete;
+    PictureCodec& operator=(const PictureCodec&) = delete;
+    ~PictureCodec();
+    // A new object of one of the component's classes, made as COM would make
+    // it but without the component staying loaded for the thread's lifetime.
+    HRESULT Create(REFCLSID kind, REFIID iid, void** object) const;
+
+private:
+    HMODULE module_ = nullptr;
+};
 
 class Bitmap {
 public:
@@ -23,10 +43,15 @@ public:
     Bitmap& operator=(const Bitmap&) = delete;
     ~Bitmap();
 
+    // A picture compiled into the program (a PNG resource), decoded into a
+    // 24-bit DIB section; empty when there is none of that id or it cannot be
+    // decoded.
     static Bitmap FromResource(int id);
     // The picture drawn nearest to the display's scale (the id plus
     // IDB_SCALED_150 or IDB_SCALED_200), the design one where none was drawn.
     static Bitmap FromResource(int id, Scale scale);
+    // Decodes a PNG picture; empty when the data is not one that decodes.
+    static Bitmap FromPicture(const void* data, std::size_t size);
     static Bitmap FromFile(const wchar_t* path);
 
     operator HBITMAP() const { return handle_; }
@@ -82,7 +107,10 @@ public:
     bool Load(const Bitmap& bitmap, int width, int height);
     // Cuts it into square images as high as the bitmap.
     bool Load(const Bitmap& bitmap);
-    int ImageSize() const;
+    // One image: the whole bitmap.
+    bool LoadWhole(const Bitmap& bitmap) { return Load(bitmap, bitmap.Size().cx, bitmap.Size().cy); }
+    int ImageSize() const;  // the height
+    SIZE ImageExtent() const;
     operator HIMAGELIST() const { return handle_; }
     int Count() const { return handle_ ? ImageList_GetImageCount(handle_) : 0; }
     void Draw(HDC dc, int index, int x, int y) const { ImageList_Draw(handle_, index, dc, x, y, ILD_TRANSPARENT); }

@@ -96,8 +96,11 @@ void InstallSystemMenu(HWND window, const COLORREF& highlight, SystemMenuOptions
     auto menu = std::make_unique<SystemMenu>();
     menu->Highlight = &highlight;
     menu->Options = std::move(options);
+    // Only the pictures of the items this menu has: the maker's logo is the
+    // largest and only the window with an about item shows it.
     for (std::size_t i = 0; i < kEntries.size(); ++i)
-        menu->Pictures[i].Add(Bitmap::FromResource(kEntries[i].Picture, ScaleOf(window)));
+        if (kEntries[i].Command != kAboutCommand || menu->Options.OnAbout)
+            menu->Pictures[i].Add(Bitmap::FromResource(kEntries[i].Picture, ScaleOf(window)));
 
     HMENU system = GetSystemMenu(window, FALSE);
     for (UINT command : {SC_RESTORE, SC_MOVE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE})
