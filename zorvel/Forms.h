@@ -13,7 +13,8 @@
 
 struct TForms {
     TFormMain FormMain;
-    TFormSett FormSett{FormMain, FormMain.Settings, FormMain.ImageList32x32, FormMain.ImageList32x32D};
+    TFormSett FormSett{FormMain, FormMain.Settings, FormMain.ImageList32x32, FormMain.ImageList32x32D,
+                       FormMain.ImageListGl16x16};
     TFormTime FormTime{FormMain};
     TFormAbout FormAbout{FormMain};
     TFormInput FormInput{FormMain};

@@ -5,6 +5,7 @@
 #include "zorvel/widgets/text.h"
 #include "zorvel/resources/resource.h"
 #include "zorvel/widgets/images.h"
+#include "zorvel/widgets/menupainter.h"
 
 namespace {
 // The about window's design, in pixels at 96 DPI.
@@ -56,6 +57,7 @@ TFormAbout::TFormAbout(HWND owner) {
 
     ImageListGlStandart.Add(widgets::Bitmap::FromResource(IDB_GLYPH_COPY64, GetScale()));
     PopupMenu.Create({{miCopy, L"Копировать", L"Ctrl+C", 0, false, [this] { miCopyClick(); }}});
+    widgets::PaintMenuItems(PopupMenu, widgets::MenuLook{nullptr, nullptr, &ImageListGlStandart, &HighlightColour, 20});
     CreateTooltips();
     LoadPictures(compat::Utf8ToWide(compat::ExecutableDir()));
 

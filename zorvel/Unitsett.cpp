@@ -15,6 +15,7 @@
 #include "zorvel/resources/resource.h"
 #include "zorvel/widgets/layout.h"
 #include "zorvel/widgets/listpainter.h"
+#include "zorvel/widgets/menupainter.h"
 #include "zorvel/widgets/text.h"
 
 using widgets::Align;
@@ -73,8 +74,8 @@ std::string DottedAddress(std::uint32_t address) {
 }  // namespace
 
 TFormSett::TFormSett(HWND owner, config::Settings& held, const widgets::ImageList& normal,
-                     const widgets::ImageList& grey)
-    : held_(held), normal_(normal), grey_(grey) {
+                     const widgets::ImageList& grey, const widgets::StripList& menuImages)
+    : held_(held), normal_(normal), grey_(grey), menuImages_(menuImages) {
     widgets::FormOptions o;
     o.Caption = L"Настройки";
     o.Style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
@@ -262,6 +263,7 @@ void TFormSett::CreateSlavePage() {
     grid.Cols = 2, grid.Rows = 20, grid.FixedCols = 0, grid.FixedRows = 1, grid.RowHeight = 18;
     const int top = a.top + 60;
     StringGridCSD_Numbers.Create(GroupBoxCSD, x, top, w, a.bottom - top - 4, grid);
+    StringGridCSD_Numbers.SetColour(GetSysColor(COLOR_BTNHIGHLIGHT));
     StringGridCSD_Numbers.SetColWidth(0, 100);
     StringGridCSD_Numbers.SetColWidth(1, w - 100 - 24);
     StringGridCSD_Numbers.SetCell(0, 0, L"номер");
@@ -315,6 +317,9 @@ void TFormSett::CreatePopupMenu() {
                       {miCopy, L"Копировать", L"Ctrl+C", 3, false, [] { SendMessageW(GetFocus(), WM_COPY, 0, 0); }},
                       {miPaste, L"Вставить", L"Ctrl+V", 4, false, [] { SendMessageW(GetFocus(), WM_PASTE, 0, 0); }},
                       {miDefault, L"По умолчанию", L"", 8, false, [this] { miDefaultClick(); }}});
+    // Drawn as the main window's menus are; each item is widened by the
+    // width of a picture strip.
+    widgets::PaintMenuItems(PopupMenu, widgets::MenuLook{nullptr, nullptr, &menuImages_, &HighlightColour, 64});
     // Every list but the interface chooser, the check box and the two edit fields.
     for (widgets::Control* c : std::initializer_list<widgets::Control*>{
              &ComboBoxCOM_Number, &ComboBoxCOM_BaudRate, &ComboBoxCOM_DataBits, &ComboBoxCOM_StopBits,
@@ -534,7 +539,7 @@ void TFormSett::StoreAll(const sett::OkNumbers& numbers) {
 }
 
 void TFormSett::RunTransportSwitch(int newInterface, int oldInterface) {
-    for (sett::SwitchStep step : sett::TransportSwitch(newInterface, oldInterface, board::GSM.StatusIdx)) {
+    for (sett::SwitchStep step : sett::TransportSwitch(newInterface, oldInterface, board::GSM.ModemOn != 0)) {
         switch (step) {
             case sett::SwitchStep::FtdScanDevicesCount: cFTD::ScanDevicesCount(); break;
             case sett::SwitchStep::GsmOpen: board::GSM.Open(false); break;

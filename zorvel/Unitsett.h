@@ -19,8 +19,10 @@
 class TFormSett : public widgets::Dialog {
 public:
     // `held`: the main window's settings of the run; `normal` and `grey`: its
-    // 32 x 32 pictures, icon n drawn on page n.
-    TFormSett(HWND owner, config::Settings& held, const widgets::ImageList& normal, const widgets::ImageList& grey);
+    // 32 x 32 pictures, icon n drawn on page n; `menuImages`: its pictures of
+    // menu items, which the edit menu shares.
+    TFormSett(HWND owner, config::Settings& held, const widgets::ImageList& normal, const widgets::ImageList& grey,
+              const widgets::StripList& menuImages);
 
     enum : UINT { miCut = 401, miCopy, miPaste, miDefault };
     static constexpr int kIpAddressId = 1001;
@@ -137,6 +139,7 @@ private:
     config::Settings& held_;
     const widgets::ImageList& normal_;
     const widgets::ImageList& grey_;
+    const widgets::StripList& menuImages_;
     int page_ = -1;
     int portScans_ = 0;
     bool modemButtons_[3] = {};  // restart, balance, clear

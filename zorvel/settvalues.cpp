@@ -50,11 +50,11 @@ std::optional<OkNumbers> ConvertOk(const OkTexts& texts, std::string& error) {
     return numbers;
 }
 
-std::vector<SwitchStep> TransportSwitch(int newInterface, int oldInterface, int gsmStatusIdx) {
+std::vector<SwitchStep> TransportSwitch(int newInterface, int oldInterface, bool gsmModemOn) {
     std::vector<SwitchStep> steps;
     if (newInterface == kGsm) {
         steps.push_back(SwitchStep::FtdScanDevicesCount);
-        if (gsmStatusIdx == 0) steps.push_back(SwitchStep::GsmOpen);
+        if (!gsmModemOn) steps.push_back(SwitchStep::GsmOpen);
     } else if (oldInterface == kGsm) {
         steps.push_back(SwitchStep::GsmPowerOffAT);
         steps.push_back(SwitchStep::GsmClose);

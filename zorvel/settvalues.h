@@ -40,8 +40,11 @@ struct OkNumbers {
 std::optional<OkNumbers> ConvertOk(const OkTexts& texts, std::string& error);
 
 // What OK does to the transports when the interface changes, in order.
+// The GSM modem is opened only while it is off (`gsmModemOn` false): a call
+// that failed leaves it off with its reason still on show, and the modem's
+// actions in the dialog need it on again.
 enum class SwitchStep { FtdScanDevicesCount, GsmOpen, GsmPowerOffAT, GsmClose, GsmSignalReset };
-std::vector<SwitchStep> TransportSwitch(int newInterface, int oldInterface, int gsmStatusIdx);
+std::vector<SwitchStep> TransportSwitch(int newInterface, int oldInterface, bool gsmModemOn);
 std::string StepName(SwitchStep step);
 
 // ---- port and device names ------------------------------------------------------

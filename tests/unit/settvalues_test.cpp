@@ -54,21 +54,25 @@ TEST(SettValues, ParseIntegerTakesOnlyPlainDecimalsInRange) {
 TEST(SettValues, TransportSwitchCallsInOrder) {
     using V = std::vector<SwitchStep>;
     struct Case {
-        int next, old, statusIdx;
+        int next, old;
+        bool modemOn;
         V steps;
     } cases[] = {
-        {0, 3, 0, {SwitchStep::GsmPowerOffAT, SwitchStep::GsmClose, SwitchStep::GsmSignalReset}},
-        {3, 0, 0, {SwitchStep::FtdScanDevicesCount, SwitchStep::GsmOpen, SwitchStep::FtdScanDevicesCount}},
-        {3, 0, 2, {SwitchStep::FtdScanDevicesCount, SwitchStep::FtdScanDevicesCount}},  // the modem is on
-        {1, 0, 0, {SwitchStep::FtdScanDevicesCount}},
-        {4, 0, 0, {SwitchStep::FtdScanDevicesCount}},
-        {2, 0, 0, {}},
-        {0, 0, 0, {}},
-        {4, 3, 0, {SwitchStep::GsmPowerOffAT, SwitchStep::GsmClose, SwitchStep::GsmSignalReset,
-                   SwitchStep::FtdScanDevicesCount}},
+        {0, 3, true, {SwitchStep::GsmPowerOffAT, SwitchStep::GsmClose, SwitchStep::GsmSignalReset}},
+        {3, 0, false, {SwitchStep::FtdScanDevicesCount, SwitchStep::GsmOpen, SwitchStep::FtdScanDevicesCount}},
+        {3, 0, true, {SwitchStep::FtdScanDevicesCount, SwitchStep::FtdScanDevicesCount}},
+        // A failed call left the modem off: OK brings it up again.
+        {3, 3, false, {SwitchStep::FtdScanDevicesCount, SwitchStep::GsmOpen, SwitchStep::FtdScanDevicesCount}},
+        {3, 3, true, {SwitchStep::FtdScanDevicesCount, SwitchStep::FtdScanDevicesCount}},
+        {1, 0, false, {SwitchStep::FtdScanDevicesCount}},
+        {4, 0, false, {SwitchStep::FtdScanDevicesCount}},
+        {2, 0, false, {}},
+        {0, 0, false, {}},
+        {4, 3, true, {SwitchStep::GsmPowerOffAT, SwitchStep::GsmClose, SwitchStep::GsmSignalReset,
+                      SwitchStep::FtdScanDevicesCount}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(c.steps, sett::TransportSwitch(c.next, c.old, c.statusIdx)) << c.old << "->" << c.next;
+        EXPECT_EQ(c.steps, sett::TransportSwitch(c.next, c.old, c.modemOn)) << c.old << "->" << c.next << " " << c.modemOn;
 }
 
 TEST(SettValues, PortAndDeviceLists) {

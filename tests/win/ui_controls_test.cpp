@@ -23,6 +23,12 @@ namespace {
 
 using Log = std::vector<std::string>;
 
+std::wstring GetWindowTextString(HWND window) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
 class Host : public Form {
 public:
     Host() {
@@ -353,6 +359,117 @@ TEST(Grid, OnlyTheOperatorsEditsAreReportedAndLeavingIsFocusWithinTheWindow) {
     EXPECT_EQ(20 * 1, grid.CellRect(1, grid.TopRow()).top) << "the first scrolled row follows the fixed one";
     grid.Select(0, 3);  // a fixed cell is never the current one
     EXPECT_EQ(30, grid.Row());
+}
+
+// Escape gives the cell back its text from before the edit, with no report;
+// the keys typed before it were reported as they came, and Enter keeps what
+// was typed.
+TEST(Grid, EscapeUndoesTheEditQuietly) {
+    Host form;
+    form.Show(true);
+    StringGrid grid;
+    grid.Create(form, 0, 0, 300, 120, StringGrid::Options{2, 6, 1, 1, 50, 20});
+    Log edits;
+    grid.OnSetEditText = [&](int col, int row, const std::wstring& text) {
+        edits.push_back(std::to_string(col) + "," + std::to_string(row) + " " + std::string(text.begin(), text.end()));
+    };
+    struct Case {
+        const char* name;
+        const wchar_t* before;
+        bool byTyping;  // the editor opened by a typed key, or by F2 with the text selected
+        WPARAM endKey;
+        const wchar_t* after;
+        Log reported;
+    } cases[] = {
+        {"F2, typed, Escape", L"old", false, VK_ESCAPE, L"old", {"1,2 n", "1,2 ne"}},
+        {"typed on the cell, Escape", L"", true, VK_ESCAPE, L"", {"1,2 n", "1,2 ne"}},
+        {"F2, typed, Enter", L"old", false, VK_RETURN, L"ne", {"1,2 n", "1,2 ne"}},
+    };
+    for (const Case& c : cases) {
+        grid.SetCell(1, 2, c.before);
+        grid.Select(1, 2);
+        grid.Focus();
+        edits.clear();
+        if (c.byTyping) {
+            grid.Send(WM_CHAR, L'n', 0);
+        } else {
+            grid.Send(WM_KEYDOWN, VK_F2, 0);
+            SendMessageW(grid.Editor(), WM_CHAR, L'n', 0);
+        }
+        ASSERT_TRUE(grid.Editing()) << c.name;
+        SendMessageW(grid.Editor(), WM_CHAR, L'e', 0);
+        SendMessageW(grid.Editor(), WM_KEYDOWN, c.endKey, 0);
+        EXPECT_FALSE(grid.Editing()) << c.name;
+        EXPECT_EQ(c.after, grid.Cell(1, 2)) << c.name;
+        EXPECT_EQ(c.reported, edits) << c.name;
+        EXPECT_EQ(grid.hwnd, GetFocus()) << c.name;
+        // The next edit starts from what the cell holds now.
+        grid.Send(WM_KEYDOWN, VK_F2, 0);
+        EXPECT_EQ(c.after, GetWindowTextString(grid.Editor())) << c.name;
+        SendMessageW(grid.Editor(), WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+}
+
+// Columns wider than the grid scroll sideways by whole columns behind the
+// fixed one; the bar is there only while a column is out of view.
+TEST(Grid, ColumnsWiderThanTheGridScrollSideways) {
+    Host form;
+    form.Show(true);
+    StringGrid grid;
+    grid.Create(form, 0, 0, 300, 120, StringGrid::Options{4, 6, 1, 1, 60, 20});
+    const COLORREF green = RGB(0, 160, 0);
+    grid.SetColour(green);
+    auto barShown = [&] { return (GetWindowLongW(grid, GWL_STYLE) & WS_HSCROLL) != 0; };
+    EXPECT_FALSE(barShown()) << "four columns of 60 fit";
+    grid.SetColWidth(2, 100);
+    grid.SetColWidth(3, 100);
+    ASSERT_TRUE(barShown());
+    const int right = grid.Client().right;
+    EXPECT_EQ(1, grid.LeftCol());
+
+    // Selecting the last column brings it into view whole; the fixed column stays.
+    grid.Select(3, 1);
+    EXPECT_EQ(2, grid.LeftCol()) << "one column scrolled out is enough";
+    const RECT last = grid.CellRect(3, 1);
+    EXPECT_LE(last.right, right);
+    EXPECT_EQ(60 + 100, last.left);
+    EXPECT_EQ(0, grid.CellRect(0, 1).left);
+    const RECT hidden = grid.CellRect(1, 1);
+    EXPECT_EQ(hidden.left, hidden.right) << "column 1 is out of view";
+    {
+        uitest::Rendered shot(grid);
+        EXPECT_EQ(GetSysColor(COLOR_BTNFACE), shot.At(30, 50)) << "the fixed column";
+        EXPECT_EQ(green, shot.At(100, 50)) << "column 2 where column 1 was";
+        EXPECT_EQ(green, shot.At(right - 1, 50)) << "beyond the last column";
+    }
+
+    // A click lands on the column drawn there; the editor opens over it.
+    grid.Send(WM_LBUTTONDOWN, 0, MAKELPARAM(100, 30));
+    EXPECT_EQ(2, grid.Col());
+    grid.Send(WM_KEYDOWN, VK_F2, 0);
+    RECT editor;
+    GetWindowRect(grid.Editor(), &editor);
+    MapWindowPoints(nullptr, grid, reinterpret_cast<POINT*>(&editor), 2);
+    EXPECT_EQ(60, editor.left);
+    SendMessageW(grid.Editor(), WM_KEYDOWN, VK_ESCAPE, 0);
+
+    // The bar and the keys: left by one, right past the end stops at the last place.
+    grid.Send(WM_HSCROLL, SB_LINELEFT, 0);
+    EXPECT_EQ(1, grid.LeftCol());
+    grid.Send(WM_HSCROLL, SB_RIGHT, 0);
+    EXPECT_EQ(2, grid.LeftCol());
+    grid.Select(1, 1);
+    EXPECT_EQ(1, grid.LeftCol());
+    grid.Send(WM_KEYDOWN, VK_RIGHT, 0);
+    grid.Send(WM_KEYDOWN, VK_RIGHT, 0);
+    EXPECT_EQ(3, grid.Col());
+    EXPECT_EQ(2, grid.LeftCol());
+
+    // Narrow columns again: everything fits, the bar goes and the view starts at column 1.
+    grid.SetColWidth(2, 60);
+    grid.SetColWidth(3, 60);
+    EXPECT_FALSE(barShown());
+    EXPECT_EQ(1, grid.LeftCol());
 }
 
 // ---- the dialog frame --------------------------------------------------------------------

@@ -237,6 +237,108 @@ TEST(SystemMenu, TheTimeDialogDrawsWhatThePlatformGraysWithTheDisabledFrame) {
     EXPECT_FALSE(item.Has(kBlack, 23)) << "grey text";
 }
 
+// The settings dialog's edit menu, opened by the operator's right click on
+// the port field: every item drawn through the dialog by the painter, with
+// the main window's menu pictures and the dialog's highlight colour, and
+// widened by a picture strip's width.
+TEST(PopupMenus, TheSettingsDialogsEditMenuIsPaintedLikeTheMainWindows) {
+    TForms w;
+    TFormSett& s = w.FormSett;
+    s.Show(true);
+    s.EditTCP_Port.SetText(L"5000");
+    s.EditTCP_Port.Focus();
+    s.EditTCP_Port.Send(EM_SETSEL, 0, 0);
+    uitest::FlushEvents(50);
+    g_watched = s;
+    g_drawn.clear();
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, &WatchMenu, nullptr, GetCurrentThreadId());
+    UINT_PTR deadline = SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
+    RECT field;
+    GetWindowRect(s.EditTCP_Port, &field);
+    SendMessageW(s.EditTCP_Port, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(s.EditTCP_Port.hwnd),
+                 MAKELPARAM(field.left + 5, field.top + 5));
+    KillTimer(nullptr, deadline);
+    UnhookWindowsHookEx(hook);
+    // Nothing selected: cut and copy grayed; the default always there.
+    std::vector<std::pair<UINT, bool>> drawn;
+    for (const auto& [id, state] : g_drawn) drawn.emplace_back(id, (state & (ODS_GRAYED | ODS_DISABLED)) != 0);
+    const bool clipboardText = IsClipboardFormatAvailable(CF_UNICODETEXT) || IsClipboardFormatAvailable(CF_TEXT);
+    EXPECT_EQ((std::vector<std::pair<UINT, bool>>{{TFormSett::miCut, true},
+                                                   {TFormSett::miCopy, true},
+                                                   {TFormSett::miPaste, !clipboardText},
+                                                   {TFormSett::miDefault, false}}),
+              drawn);
+
+    // The same item is 48 px wider here than in the main window's menu (64 against 16).
+    auto measure = [](HWND form, HMENU menu, UINT id) {
+        MENUITEMINFOW info = ItemInfo(MIIM_FTYPE | MIIM_DATA);
+        GetMenuItemInfoW(menu, id, FALSE, &info);
+        EXPECT_NE(0u, info.fType & MFT_OWNERDRAW);
+        MEASUREITEMSTRUCT item{ODT_MENU, 0, id, 0, 0, info.dwItemData};
+        SendMessageW(form, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&item));
+        return item;
+    };
+    const MEASUREITEMSTRUCT here = measure(s, s.PopupMenu, TFormSett::miCopy);
+    const MEASUREITEMSTRUCT main = measure(w.FormMain, w.FormMain.PopupMenuStandart, TFormMain::miCopy);
+    EXPECT_EQ(main.itemWidth + 48, here.itemWidth);
+    EXPECT_EQ(main.itemHeight, here.itemHeight);
+
+    // Painted through the dialog: picture 3 px in, vertically centred, in the state's frame.
+    const StripList images = Strip(IDB_MENU16, 64);
+    struct Case {
+        UINT id, state;
+        int picture, frame;
+    } cases[] = {{TFormSett::miCut, ODS_GRAYED, 2, kFrameDisabled},
+                 {TFormSett::miCopy, ODS_SELECTED, 3, kFrameHighlighted},
+                 {TFormSett::miPaste, 0, 4, kFrameNormal},
+                 {TFormSett::miDefault, 0, 8, kFrameNormal}};
+    s.SetHighlightColour(RGB(0, 0, 255));
+    for (const Case& c : cases) {
+        MENUITEMINFOW info = ItemInfo(MIIM_DATA);
+        GetMenuItemInfoW(s.PopupMenu, c.id, FALSE, &info);
+        Painted item(static_cast<int>(here.itemWidth), static_cast<int>(here.itemHeight));
+        DRAWITEMSTRUCT draw{ODT_MENU, 0, c.id, ODA_DRAWENTIRE, c.state,
+                            reinterpret_cast<HWND>(static_cast<HMENU>(s.PopupMenu)), item.Dc(), item.Rect(),
+                            info.dwItemData};
+        SendMessageW(s, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+        EXPECT_TRUE(item.ShowsFrame(images, c.picture, c.frame, 3, (item.canvas->Height() - 16) / 2)) << c.id;
+        EXPECT_NEAR(23, item.Ink(20, 120).first, 1) << c.id;
+        EXPECT_EQ(c.state == ODS_SELECTED ? RGB(0, 0, 255) : Menu(), item.At(item.canvas->Width() / 2, 2)) << c.id;
+    }
+    s.Show(false);
+}
+
+// The about window's copy menu: drawn by the painter with the window's own
+// copy picture and highlight colour, 4 px wider than the main window's items.
+TEST(PopupMenus, TheAboutWindowsCopyMenuIsPaintedByThePainter) {
+    TForms w;
+    TFormAbout& a = w.FormAbout;
+    MENUITEMINFOW info = ItemInfo(MIIM_FTYPE | MIIM_DATA);
+    GetMenuItemInfoW(a.PopupMenu, TFormAbout::miCopy, FALSE, &info);
+    ASSERT_NE(0u, info.fType & MFT_OWNERDRAW);
+    MEASUREITEMSTRUCT here{ODT_MENU, 0, TFormAbout::miCopy, 0, 0, info.dwItemData};
+    SendMessageW(a, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&here));
+    MENUITEMINFOW mainInfo = ItemInfo(MIIM_DATA);
+    GetMenuItemInfoW(w.FormMain.PopupMenuStandart, TFormMain::miCopy, FALSE, &mainInfo);
+    MEASUREITEMSTRUCT main{ODT_MENU, 0, TFormMain::miCopy, 0, 0, mainInfo.dwItemData};
+    SendMessageW(w.FormMain, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&main));
+    EXPECT_EQ(main.itemWidth + 4, here.itemWidth);
+    EXPECT_EQ(main.itemHeight, here.itemHeight);
+
+    const StripList images = Strip(IDB_GLYPH_COPY64, 64);
+    a.SetHighlightColour(RGB(0, 0, 255));
+    for (UINT state : {0u, static_cast<UINT>(ODS_SELECTED)}) {
+        Painted item(static_cast<int>(here.itemWidth), static_cast<int>(here.itemHeight));
+        DRAWITEMSTRUCT draw{ODT_MENU, 0, TFormAbout::miCopy, ODA_DRAWENTIRE, state,
+                            reinterpret_cast<HWND>(static_cast<HMENU>(a.PopupMenu)), item.Dc(), item.Rect(),
+                            info.dwItemData};
+        SendMessageW(a, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+        EXPECT_TRUE(item.ShowsFrame(images, 0, state ? kFrameHighlighted : kFrameNormal, 3,
+                                    (item.canvas->Height() - 16) / 2)) << state;
+        EXPECT_EQ(state ? RGB(0, 0, 255) : Menu(), item.At(item.canvas->Width() / 2, 2)) << state;
+    }
+}
+
 TEST(SystemMenu, TheAboutCommandOpensTheAboutWindowLikeItsButton) {
     TForms w;
     static TForms* forms;

@@ -262,20 +262,26 @@ TEST_F(SettingsDialog, OkStoresThePagesAndSwitchesTheTransport) {
     EXPECT_EQ(1, resets);
     EXPECT_EQ(0, board::Interface);
 
-    // 0 -> 3 with the modem off, then with it on (StatusIdx not 0): opened only once.
-    for (int statusIdx : {0, 2}) {
-        board::Interface = 0;
-        board::GSM.StatusIdx = statusIdx;
+    // To the modem: opened only while it is off, also when a failed call
+    // left it off with its reason on show.
+    struct {
+        int from, modemOn, statusIdx;
+    } toModem[] = {{0, 0, 0}, {0, 1, 2}, {3, 0, 8}, {3, 1, 3}};
+    for (const auto& c : toModem) {
+        board::Interface = static_cast<std::int8_t>(c.from);
+        board::GSM.ModemOn = static_cast<std::uint8_t>(c.modemOn);
+        board::GSM.StatusIdx = c.statusIdx;
         s.FormShow();
         s.ComboBoxInterface.SetIndex(3);
         fakes::ClearCalls();
         s.BitBtnOKClick();
         std::vector<std::string> expected{"FTD.ScanDevicesCount()"};
-        if (statusIdx == 0) expected.push_back("GSM.Open(0)");
+        if (!c.modemOn) expected.push_back("GSM.Open(0)");
         expected.push_back("FTD.ScanDevicesCount()");
-        EXPECT_EQ(expected, fakes::Calls()) << statusIdx;
+        EXPECT_EQ(expected, fakes::Calls()) << c.from << " modem " << c.modemOn << " status " << c.statusIdx;
         EXPECT_EQ(3, board::Interface);
     }
+    board::GSM.ModemOn = 0;
 }
 
 // A value that does not convert, or a port past 16 bits: the error, nothing
@@ -614,6 +620,11 @@ TEST_F(SettingsDialog, EveryPageRenders) {
         uitest::FlushEvents(100);
         uitest::Rendered shot(s);
         EXPECT_GT(shot.Count(s.Colour()), 1000) << page;
+        // The slave list's cells, and the grid beyond them, in the button-highlight colour.
+        uitest::Rendered slaves(s.StringGridCSD_Numbers);
+        const RECT cell = s.StringGridCSD_Numbers.CellRect(1, 3);
+        EXPECT_EQ(GetSysColor(COLOR_BTNHIGHLIGHT), slaves.At(cell.right - 2, cell.top + 2)) << page;
+        EXPECT_EQ(GetSysColor(COLOR_BTNHIGHLIGHT), slaves.At(s.StringGridCSD_Numbers.Client().right - 1, cell.top + 2));
         if (folder) {
             const std::string path = std::string(folder) + "\\sett-page" + std::to_string(page) + ".bmp";
             uitest::SaveBitmap(s, path);

@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include "zorvel/widgets/dpi.h"
+#include "zorvel/widgets/gdi.h"
 
 namespace widgets {
 
@@ -19,11 +20,12 @@ void StringGrid::Create(HWND parent, int x, int y, int width, int height, const 
     col_ = options.FixedCols < options.Cols ? options.FixedCols : 0;
     row_ = options.FixedRows < options.Rows ? options.FixedRows : 0;
     top_ = options.FixedRows;
+    left_ = options.FixedCols;
     RegisterControlClass(L"ZorvelGrid", &StringGrid::Proc);
-    CreateChild(L"ZorvelGrid", L"", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_CLIPCHILDREN, WS_EX_CLIENTEDGE,
-                parent, x, y, width, height);
+    CreateChild(L"ZorvelGrid", L"", WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | WS_CLIPCHILDREN,
+                WS_EX_CLIENTEDGE, parent, x, y, width, height);
     editor_.Create(hwnd);
-    UpdateScrollBar();
+    UpdateScrollBars();
 }
 
 std::wstring StringGrid::Cell(int col, int row) const {
@@ -35,6 +37,7 @@ void StringGrid::SetCell(int col, int row, const std::wstring& text) {
     if (col < 0 || col >= options_.Cols || row < 0 || row >= options_.Rows) return;
     cells_[static_cast<std::size_t>(row * options_.Cols + col)] = text;
     if (Editing() && col == col_ && row == row_) {
+        textBeforeEdit_ = text;  // what the code sets stays, also through an Escape
         fillingEditor_ = true;
         editor_.SetText(text);
         fillingEditor_ = false;
@@ -50,6 +53,8 @@ int StringGrid::ColWidth(int col) const {
 void StringGrid::SetColWidth(int col, int width) {
     if (col < 0 || col >= options_.Cols) return;
     widths_[static_cast<std::size_t>(col)] = ScaleOf(hwnd).Px(width);
+    ScrollColsTo(left_);  // the last columns may fit now, or no longer
+    UpdateScrollBars();
     Invalidate();
 }
 
@@ -58,13 +63,29 @@ void StringGrid::SetTextColour(COLORREF colour) {
     Invalidate();
 }
 
+void StringGrid::SetColour(COLORREF colour) {
+    colour_ = colour;
+    Invalidate();
+}
+
+int StringGrid::FixedWidth() const {
+    return ColsWidth(0, (options_.FixedCols < options_.Cols ? options_.FixedCols : options_.Cols) - 1);
+}
+
 RECT StringGrid::CellRect(int col, int row) const {
     RECT r{};
-    for (int c = 0; c < col; ++c) r.left += widths_[static_cast<std::size_t>(c)];
-    r.right = r.left + (col >= 0 && col < options_.Cols ? widths_[static_cast<std::size_t>(col)] : 0);
     const int h = options_.RowHeight;
     r.top = row < options_.FixedRows ? row * h : (options_.FixedRows + row - top_) * h;
     r.bottom = r.top + h;
+    if (col < 0 || col >= options_.Cols) return r;
+    // Fixed columns stay at the left; the others follow from the first one shown.
+    const bool fixed = col < options_.FixedCols;
+    if (!fixed && col < left_) {
+        r.left = r.right = FixedWidth();
+        return r;
+    }
+    r.left = fixed ? ColsWidth(0, col - 1) : FixedWidth() + ColsWidth(left_, col - 1);
+    r.right = r.left + widths_[static_cast<std::size_t>(col)];
     return r;
 }
 
@@ -73,10 +94,29 @@ int StringGrid::VisibleRows() const {
     return rows > 0 ? rows : 1;
 }
 
-void StringGrid::UpdateScrollBar() const {
-    SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, 0, options_.Rows - options_.FixedRows - 1,
+int StringGrid::ColsWidth(int first, int last) const {
+    int width = 0;
+    for (int c = first; c <= last; ++c) width += widths_[static_cast<std::size_t>(c)];
+    return width;
+}
+
+int StringGrid::LastLeftCol() const {
+    const int room = Client().right - FixedWidth();
+    const int last = options_.Cols - 1;
+    for (int c = last; c >= options_.FixedCols; --c)
+        if (ColsWidth(c, last) > room) return c < last ? c + 1 : c;
+    return options_.FixedCols;
+}
+
+void StringGrid::UpdateScrollBars() const {
+    SCROLLINFO rows{sizeof rows, SIF_RANGE | SIF_PAGE | SIF_POS, 0, options_.Rows - options_.FixedRows - 1,
                     static_cast<UINT>(VisibleRows()), top_ - options_.FixedRows, 0};
-    SetScrollInfo(hwnd, SB_VERT, &info, TRUE);
+    SetScrollInfo(hwnd, SB_VERT, &rows, TRUE);
+    // A page as long as the range hides the bar: it shows only while some
+    // column is out of view.
+    SCROLLINFO cols{sizeof cols, SIF_RANGE | SIF_PAGE | SIF_POS, 0, options_.Cols - options_.FixedCols - 1,
+                    static_cast<UINT>(options_.Cols - LastLeftCol()), left_ - options_.FixedCols, 0};
+    SetScrollInfo(hwnd, SB_HORZ, &cols, TRUE);
 }
 
 void StringGrid::ScrollTo(int top) {
@@ -86,7 +126,18 @@ void StringGrid::ScrollTo(int top) {
     if (top == top_) return;
     StopEditing();
     top_ = top;
-    UpdateScrollBar();
+    UpdateScrollBars();
+    Invalidate();
+}
+
+void StringGrid::ScrollColsTo(int left) {
+    const int last = LastLeftCol();
+    if (left > last) left = last;
+    if (left < options_.FixedCols) left = options_.FixedCols;
+    if (left == left_) return;
+    StopEditing();
+    left_ = left;
+    UpdateScrollBars();
     Invalidate();
 }
 
@@ -97,6 +148,11 @@ void StringGrid::Select(int col, int row) {
     row_ = row;
     if (row < top_) ScrollTo(row);
     if (row >= top_ + VisibleRows()) ScrollTo(row - VisibleRows() + 1);
+    // The column comes into view whole, scrolling as little as it takes
+    // (a column wider than the grid shows from its left edge).
+    int left = col < left_ ? col : left_;
+    while (left < col && FixedWidth() + ColsWidth(left, col) > Client().right) ++left;
+    ScrollColsTo(left);
     Invalidate();
 }
 
@@ -110,11 +166,10 @@ void StringGrid::MoveBy(int dcol, int drow) {
 }
 
 bool StringGrid::HitCell(POINT p, int& col, int& row) const {
-    int x = 0;
     col = -1;
-    for (int c = 0; c < options_.Cols; ++c) {
-        if (p.x >= x && p.x < x + widths_[static_cast<std::size_t>(c)]) col = c;
-        x += widths_[static_cast<std::size_t>(c)];
+    for (int c = 0; c < options_.Cols && col < 0; ++c) {
+        const RECT r = CellRect(c, 0);
+        if (p.x >= r.left && p.x < r.right) col = c;
     }
     const int h = options_.RowHeight, fixedHeight = options_.FixedRows * h;
     row = p.y < fixedHeight ? p.y / h : top_ + (p.y - fixedHeight) / h;
@@ -126,8 +181,9 @@ bool StringGrid::Editing() const { return editor_.hwnd && editor_.Visible(); }
 void StringGrid::StartEditing() {
     if (IsFixed(col_, row_) || !IsWindowEnabled(hwnd)) return;
     RECT r = CellRect(col_, row_);
+    textBeforeEdit_ = Cell(col_, row_);
     fillingEditor_ = true;
-    editor_.SetText(Cell(col_, row_));
+    editor_.SetText(textBeforeEdit_);
     fillingEditor_ = false;
     editor_.Move(r.left, r.top, r.right - r.left - 1, r.bottom - r.top - 1);
     editor_.Show(true);
@@ -141,6 +197,13 @@ void StringGrid::StopEditing() {
     editor_.Show(false);
     if (hadFocus) SetFocus(hwnd);
     Invalidate();
+}
+
+void StringGrid::CancelEditing() {
+    if (!Editing()) return;
+    // The cell gets its text back quietly; the editor goes without a change report.
+    cells_[static_cast<std::size_t>(row_ * options_.Cols + col_)] = textBeforeEdit_;
+    StopEditing();
 }
 
 void StringGrid::EditorChanged() {
@@ -162,7 +225,8 @@ void StringGrid::FocusLeaving(HWND next) {
 
 void StringGrid::Paint(HDC dc) const {
     RECT client = Client();
-    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
+    const Brush background(colour_);
+    FillRect(dc, &client, background);
     Selected font(dc, GetFont());
     SetBkMode(dc, TRANSPARENT);
     HPEN lines = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
@@ -173,9 +237,13 @@ void StringGrid::Paint(HDC dc) const {
         for (int col = 0; col < options_.Cols; ++col) {
             RECT r = CellRect(col, row);
             if (r.top >= client.bottom) break;
+            if (r.right <= r.left) continue;  // scrolled out of view
+            if (r.left >= client.right) break;
             const bool fixed = IsFixed(col, row);
             const bool current = !fixed && col == col_ && row == row_ && focused;
-            FillRect(dc, &r, GetSysColorBrush(fixed ? COLOR_BTNFACE : current ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+            FillRect(dc, &r, fixed ? GetSysColorBrush(COLOR_BTNFACE)
+                             : current ? GetSysColorBrush(COLOR_HIGHLIGHT)
+                                       : static_cast<HBRUSH>(background));
             if (fixed) {
                 DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
             } else {
@@ -219,7 +287,8 @@ LRESULT StringGrid::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             Paint(reinterpret_cast<HDC>(wp));
             return 0;
         case WM_SIZE:
-            UpdateScrollBar();
+            ScrollColsTo(left_);
+            UpdateScrollBars();
             return 0;
         case WM_GETDLGCODE:
             return DLGC_WANTARROWS | DLGC_WANTCHARS;
@@ -277,6 +346,23 @@ LRESULT StringGrid::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             ScrollTo(top);
             return 0;
         }
+        case WM_HSCROLL: {
+            SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+            GetScrollInfo(hwnd, SB_HORZ, &info);
+            int left = left_;
+            switch (LOWORD(wp)) {
+                case SB_LINELEFT: --left; break;
+                case SB_LINERIGHT: ++left; break;
+                case SB_PAGELEFT: left -= static_cast<int>(info.nPage); break;
+                case SB_PAGERIGHT: left += static_cast<int>(info.nPage); break;
+                case SB_LEFT: left = options_.FixedCols; break;
+                case SB_RIGHT: left = options_.Cols; break;
+                case SB_THUMBTRACK:
+                case SB_THUMBPOSITION: left = info.nTrackPos + options_.FixedCols; break;
+            }
+            ScrollColsTo(left);
+            return 0;
+        }
         case WM_MOUSEWHEEL:
             ScrollTo(top_ - GET_WHEEL_DELTA_WPARAM(wp) / WHEEL_DELTA * 3);
             return 0;
@@ -307,8 +393,11 @@ bool StringGrid::CellEditor::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& 
         case WM_KEYDOWN:
             switch (wp) {
                 case VK_RETURN:
-                case VK_ESCAPE:
                     grid_.StopEditing();
+                    result = 0;
+                    return true;
+                case VK_ESCAPE:
+                    grid_.CancelEditing();
                     result = 0;
                     return true;
                 case VK_UP:

@@ -1,6 +1,8 @@
-// A grid of texts with fixed (header) rows and columns, column widths, a
-// vertical scroll bar and a cell editor. The callbacks report what the
-// operator does only: texts set in code report nothing.
+// A grid of texts with fixed (header) rows and columns, column widths, scroll
+// bars (the horizontal one only while the columns are wider than the grid)
+// and a cell editor. The callbacks report what the operator does only: texts
+// set in code report nothing, and neither does Escape, which gives the cell
+// back the text it had before the edit.
 #pragma once
 
 #include <functional>
@@ -29,12 +31,19 @@ public:
     void SetColWidth(int col, int width);
     void SetTextColour(COLORREF colour);
     COLORREF TextColour() const { return textColour_; }
+    // The background of the cells that are not fixed and of the grid beyond them.
+    void SetColour(COLORREF colour);
+    COLORREF Colour() const { return colour_; }
 
     // The current cell (never a fixed one).
     int Col() const { return col_; }
     int Row() const { return row_; }
     void Select(int col, int row);
     int TopRow() const { return top_; }
+    // The first column shown after the fixed ones.
+    int LeftCol() const { return left_; }
+    // Where the cell lies in the client area; a column scrolled out of view
+    // has an empty rectangle.
     RECT CellRect(int col, int row) const;
 
     // The cell editor over the current cell.
@@ -69,8 +78,15 @@ private:
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
     void Paint(HDC dc) const;
     int VisibleRows() const;
+    int ColsWidth(int first, int last) const;  // columns first ... last together
+    int FixedWidth() const;
+    // The first column that could show after the fixed ones with every
+    // column after it in view.
+    int LastLeftCol() const;
     void ScrollTo(int top);
-    void UpdateScrollBar() const;
+    void ScrollColsTo(int left);
+    void UpdateScrollBars() const;
+    void CancelEditing();
     bool HitCell(POINT p, int& col, int& row) const;
     void MoveBy(int dcol, int drow);
     // Focus left the grid or its editor for `next`.
@@ -82,9 +98,11 @@ private:
     std::vector<std::wstring> cells_;  // row by row
     std::vector<int> widths_;
     COLORREF textColour_ = GetSysColor(COLOR_WINDOWTEXT);
-    int col_ = 0, row_ = 0, top_ = 0;
+    COLORREF colour_ = GetSysColor(COLOR_WINDOW);
+    int col_ = 0, row_ = 0, top_ = 0, left_ = 0;
     CellEditor editor_{*this};
     bool fillingEditor_ = false;  // the editor's text is set in code
+    std::wstring textBeforeEdit_;
 };
 
 }  // namespace widgets
