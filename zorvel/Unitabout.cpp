@@ -49,7 +49,7 @@ TFormAbout::TFormAbout(HWND owner) {
     // Bottom: the maker's logo, the link, OK at the right (placed by the frame).
     // The link is wider than the 125 px of the design, so that the bold
     // address fits also in the fonts Wine substitutes; the logo keeps 170 px.
-    const int okLeft = BitBtnOK.Bounds().left, linkWidth = 150, linkLeft = okLeft - 6 - linkWidth;
+    const int okLeft = BitBtnOK.DesignBounds().left, linkWidth = 150, linkLeft = okLeft - 6 - linkWidth;
     PanelLink.Create(PanelBottom, linkLeft, 0, linkWidth, kBottom);
     LabelAppURL.Create(PanelLink, L"", 0, 11, linkWidth, 17, face);
     LabelAppURL.OnClick = [this] { LabelAppURLClick(); };
@@ -108,6 +108,15 @@ void TFormAbout::LoadPictures(const std::wstring& directory) {
     ImageAbout.DrawPicture(widgets::Bitmap::FromFile((directory + L"\\About.bmp").c_str()), Fit::CentreShrunk);
     ImageManufacturer.DrawPicture(widgets::Bitmap::FromFile((directory + L"\\Manufacturer.bmp").c_str()),
                                   Fit::TopLeft);
+}
+
+// On a display of another scale: the copy glyph drawn for it, the pictures
+// drawn again on their new canvases.
+void TFormAbout::OnScaleChanged() {
+    Dialog::OnScaleChanged();
+    ImageListGlStandart.Clear();
+    ImageListGlStandart.Add(widgets::Bitmap::FromResource(IDB_GLYPH_COPY64, GetScale()));
+    LoadPictures(compat::Utf8ToWide(compat::ExecutableDir()));
 }
 
 void TFormAbout::ShowAppInfo(const AboutTexts& texts) {

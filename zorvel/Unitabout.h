@@ -43,6 +43,7 @@ public:
 
 protected:
     void OnShowing() override { CenterOnOwner(); }
+    void OnScaleChanged() override;
 
 private:
     void CreateContactRow(widgets::Panel& row, widgets::Edit& edit, const wchar_t* caption, int y);

@@ -37,8 +37,7 @@ bool TFormImage::ShowScheme(const std::wstring& caption, const std::wstring& tex
     widgets::LayoutBands(Area(), {{Label, widgets::Align::Top, 40, {}},
                                   {PanelBottom, widgets::Align::Bottom, 38, {}},
                                   {Image, widgets::Align::Client, 0, {}}});
-    RECT area = Image.Client();
-    Image.ResizeCanvas(area.right, area.bottom);
+    Image.FitCanvas();
     Image.DrawPicture(picture, widgets::Image::Fit::TopLeft);
     BitBtnOK.Place(PanelBottom.Area().right - 81, 3, 75, 32);
     ShowModal();

@@ -189,6 +189,9 @@ void TFormMain::LoadPictures() {
     using widgets::Bitmap;
     // The pictures drawn for the display's scale (32 x 32 images are 48 x 48 at 144 DPI).
     const widgets::Scale s = GetScale();
+    for (widgets::StripList* strip : {&ImageListZVL_Modes, &ImageListGlChecked, &ImageListGlUnchecked,
+                                      &ImageListGl16x16, &GlyphGet, &GlyphSet})
+        strip->Clear();
     ImageList32x32.Load(Bitmap::FromResource(IDB_TOOLBAR32, s));
     ImageList32x32H.Load(Bitmap::FromResource(IDB_TOOLBAR32_HOT, s));
     ImageList32x32D.Load(Bitmap::FromResource(IDB_TOOLBAR32_DISABLED, s));
@@ -282,6 +285,16 @@ void TFormMain::CreateControls() {
     SpeedButtonGet.Create(PanelBottom, L"Прочитать", width - 3 - 160 - 6 - 160, 3, 160, 40, &GlyphGet);
     SpeedButtonGet.OnClick = [this] { SpeedButtonGetClick(); };
     SpeedButtonSet.OnClick = [this] { SpeedButtonSetClick(); };
+}
+
+// On a display of another scale the pictures drawn for it replace the old
+// ones: the lists are loaded again in place (menus, list and buttons point at
+// them), the toolbars are handed the new system image lists.
+void TFormMain::OnScaleChanged() {
+    LoadPictures();
+    for (widgets::ToolBar* bar : {&ToolBarMain, &ToolBarConnect})
+        bar->SetImageLists(ImageList32x32, ImageList32x32H, ImageList32x32D);
+    DrawIntervalImage();
 }
 
 // ---- start and stop ---------------------------------------------------------------
@@ -507,11 +520,15 @@ void TFormMain::ComboBoxModeChange() {
     PanelInterval.Enable(intervalAllowed);
     LabelInterval.Enable(intervalAllowed);
     EditInterval.Enable(intervalAllowed);
-    ImageInterval.Clear();
-    (intervalAllowed ? ImageList32x32 : ImageList32x32D).Draw(ImageInterval.Surface().Dc(), 16, 0, 0);
-    ImageInterval.Refresh();
+    DrawIntervalImage();
     DateTimePickerDC.Enable(mode != 4);
     DateTimePickerTC.Enable(mode != 4);
+}
+
+void TFormMain::DrawIntervalImage() {
+    ImageInterval.Clear();
+    (PanelInterval.Enabled() ? ImageList32x32 : ImageList32x32D).Draw(ImageInterval.Surface().Dc(), 16, 0, 0);
+    ImageInterval.Refresh();
 }
 
 void TFormMain::ComboBoxModeDrawItem(DRAWITEMSTRUCT* item) {
@@ -648,7 +665,7 @@ void TFormMain::EmulationStep() {
     // Repaint only a changed text: the date and the temperature stand for
     // seconds, and a stopped clock (no Refresh) for good.
     if (text != PanelEmul.Caption())
-        PanelEmul.SetCaption(text, emulFont_, PanelEmul.TextColour(), DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+        PanelEmul.SetCaptionText(text);
 }
 
 void TFormMain::DateTimePickerTCChange() {

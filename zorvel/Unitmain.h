@@ -137,11 +137,13 @@ protected:
     void OnClosing() override { FormClose(); }
     void OnKey(WORD key) override { FormKeyDown(key); }
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    void OnScaleChanged() override;
 
 private:
     class Host;
     void CreateControls();
     void LoadPictures();
+    void DrawIntervalImage();
     void ApplyControllerSetting();
     void EnableExchange(bool enabled);
     void SetPickersToNow();

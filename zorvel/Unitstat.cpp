@@ -19,6 +19,6 @@ TFormStat::TFormStat(HWND owner) {
 
 void TFormStat::ShowStatus(const std::wstring& caption, const std::wstring& text) {
     SetText(caption);
-    LabelStat.SetCaption(text, labelFont_, GetSysColor(COLOR_BTNTEXT), DT_CENTER | DT_VCENTER | DT_WORDBREAK);
+    LabelStat.SetCaptionText(text);
     if (!Visible()) ShowInactive(true);
 }

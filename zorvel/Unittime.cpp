@@ -50,10 +50,10 @@ void TPeriodPanel::Paint(HDC dc) const {
     const size_t spaces = std::min(caption.find_first_not_of(L' '), caption.size());
     SIZE indent{};
     {
-        widgets::Selected font(dc, captionFont_ ? captionFont_ : GetFont());
+        widgets::Selected font(dc, CaptionFont());
         GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(spaces), &indent);
     }
-    r.left = std::max(0, iconRight_ - static_cast<int>(indent.cx));
+    r.left = std::max(0, widgets::ScaleOf(hwnd).Px(iconRight_) - static_cast<int>(indent.cx));
     PaintCaption(dc, r);
 }
 
@@ -70,9 +70,9 @@ TFormTime::TFormTime(HWND owner) {
     widgets::InstallSystemMenu(hwnd, HighlightColour, {L"Закрыть\tCtrl+F4", nullptr});
     BitBtnDefault.OnClick = [this] { BitBtnDefaultClick(); };
 
-    captionFont_ = widgets::Font(L"Courier New", 16, true);
-    percentFont_ = widgets::Font(L"Courier New", 19, true);
-    brightFont_ = widgets::Font(L"Tahoma", 16);
+    captionFont_ = ScaledFont(L"Courier New", 16, true);
+    percentFont_ = ScaledFont(L"Courier New", 19, true);
+    brightFont_ = ScaledFont(L"Tahoma", 16);
     LoadPictures();
 
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
@@ -102,7 +102,7 @@ TFormTime::TFormTime(HWND owner) {
 
 void TFormTime::CreateTimeline() {
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    RECT area = PanelTimeline.Client();
+    RECT area = PanelTimeline.Area();
     InflateRect(&area, -1, -1);  // inside the bevel
     PanelBrights.Create(PanelTimeline, 0, 0, 0, 0);
     PanelHours.Create(PanelTimeline, 0, 0, 0, 0);
@@ -138,7 +138,7 @@ void TFormTime::CreateTimeline() {
         image.Create(panel, 2, (lineHeight - kPictureHeight) / 2, width, kPictureHeight, colour);
         ShowPicture(image, pictures_[period]);
         image.OnClick = [this, period] { PanelN1Click(period); };
-        panel.SetIconRight(2 + width, captionFont_);
+        panel.SetIconRight(2 + width);
         if (slot < 4) {
             widgets::Splitter& splitter = *splitters[slot];
             splitter.Create(PanelTimelines, 0, 0, timeline::kSplitterWidth, lineHeight);
@@ -168,7 +168,7 @@ void TFormTime::CreateBrightRow() {
     LabelBright.SetFont(brightFont_);
     PanelBrightTB.Create(PanelBright, 0, 0, 0, 0);
     ImageBright.Create(PanelBright, 0, 0, 0, 0);
-    widgets::LayoutBands(PanelBright.Client(), {{ImageDayTimeNow, Align::Left, 50, Margins{}},
+    widgets::LayoutBands(PanelBright.Area(), {{ImageDayTimeNow, Align::Left, 50, Margins{}},
                                                 {LabelBright, Align::Left, 130, Margins{4, 0, 0, 0}},
                                                 {ImageBright, Align::Right, 32, Margins{4, 3, 0, 3}},
                                                 {PanelBrightTB, Align::Client, 0, Margins{}}});
@@ -183,7 +183,7 @@ void TFormTime::CreateBrightRow() {
     slider.PositionTip = true;
     TrackBarBright.Create(PanelBrightTB, 0, 0, 0, 0, slider);
     // Overlapping its panel by 2 px on every side hides the control's own margins.
-    widgets::LayoutBands(PanelBrightTB.Client(), {{TrackBarBright, Align::Client, 0, widgets::Uniform(-2)}});
+    widgets::LayoutBands(PanelBrightTB.Area(), {{TrackBarBright, Align::Client, 0, widgets::Uniform(-2)}});
     TrackBarBright.SetPosition(20);
     TrackBarBright.OnChange = [this] { TrackBarBrightChange(); };
 }
@@ -275,14 +275,16 @@ void TFormTime::FormActivate() {
     }
 }
 
+// The layout is in design units; the panels and splitters are placed at the
+// display's scale. A splitter being dragged already stands where the mouse put it.
 void TFormTime::PlaceLine(const timeline::Layout& layout) {
     const int height = kLineHeight;
     const auto panels = Panels();
     const auto splitters = Splitters();
     for (int slot = 0; slot < timeline::kSlots; ++slot) {
-        panels[slot]->Move(layout.Panels[slot].Left, 0, layout.Panels[slot].Width, height);
+        panels[slot]->Place(layout.Panels[slot].Left, 0, layout.Panels[slot].Width, height);
         if (slot < 4 && splitters[slot]->Left() != layout.Splitters[slot])
-            splitters[slot]->Move(layout.Splitters[slot], 0, timeline::kSplitterWidth, height);
+            splitters[slot]->Place(layout.Splitters[slot], 0, timeline::kSplitterWidth, height);
     }
 }
 
@@ -301,16 +303,41 @@ void TFormTime::ApplyColours() {
 void TFormTime::PlaceLabels() {
     const auto brights = BrightFields();
     const auto labels = BrightLabels();
-    // Placed in the order M, A, E, N and then the early night.
+    // Placed in the order M, A, E, N and then the early night. The labels size
+    // themselves to their text in pixels; they are centred in design units, as
+    // the line is laid out.
     for (int slot : {timeline::kMorningSlot, timeline::kDaySlot, timeline::kEveningSlot, timeline::kLateNight,
                      timeline::kEarlyNight}) {
         widgets::Label& label = *labels[slot];
         const Period period = timeline::PeriodOf(static_cast<timeline::Slot>(slot));
         label.SetText(timeline::PercentText(*brights[period]));
         const RECT r = label.Bounds();
-        const int left = timeline::LabelLeft(kLabelColumn, layout_.Panels[slot], r.right - r.left);
-        label.Move(left, kLabelTop, r.right - r.left, r.bottom - r.top);
+        const int width = Design(r.right - r.left);
+        label.PlaceAt(timeline::LabelLeft(kLabelColumn, layout_.Panels[slot], width), kLabelTop);
     }
+}
+
+bool TFormTime::PeriodSelected() {
+    for (TPeriodPanel* panel : Panels())
+        if (panel->GetBevel() == widgets::Bevel::Soft) return true;
+    return false;
+}
+
+// On a display of another scale the layer has placed every window again and
+// given the pictures' canvases their new size: the pictures drawn for that
+// scale are drawn again and the line and labels placed where the hours (or a
+// drag) put them.
+void TFormTime::OnScaleChanged() {
+    Dialog::OnScaleChanged();
+    LoadPictures();
+    const std::array<widgets::Image*, timeline::kSlots> images{&ImageN1, &ImageM, &ImageA, &ImageE, &ImageN};
+    for (int slot = 0; slot < timeline::kSlots; ++slot)
+        ShowPicture(*images[slot], pictures_[timeline::PeriodOf(static_cast<timeline::Slot>(slot))]);
+    ShowPicture(ImageHours, hoursPicture_);
+    ShowPicture(ImageBright, brightPicture_);
+    if (PeriodSelected()) ShowPicture(ImageDayTimeNow, pictures_[ImageDayTimeNowTag]);
+    PlaceLine(layout_);
+    PlaceLabels();
 }
 
 void TFormTime::PanelN1Click(int tag) {

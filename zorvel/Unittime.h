@@ -21,11 +21,8 @@
 // that clear the icon at its left.
 class TPeriodPanel : public widgets::Panel {
 public:
-    // Where the icon ends, and the font the caption is drawn in.
-    void SetIconRight(int right, HFONT captionFont) {
-        iconRight_ = right;
-        captionFont_ = captionFont;
-    }
+    // Where the icon ends, in design units.
+    void SetIconRight(int right) { iconRight_ = right; }
     void Paint(HDC dc) const override;
 
 protected:
@@ -33,7 +30,6 @@ protected:
 
 private:
     int iconRight_ = 0;
-    HFONT captionFont_ = nullptr;
 };
 
 class TFormTime : public widgets::Dialog {
@@ -81,6 +77,7 @@ public:
 protected:
     void OnShowing() override;
     void OnActivated() override;
+    void OnScaleChanged() override;
 
 private:
     std::array<std::int16_t*, 4> HourFields() { return {&HourM, &HourA, &HourE, &HourN}; }
@@ -95,6 +92,7 @@ private:
     void PlaceLine(const timeline::Layout& layout);
     void ApplyColours();
     void PlaceLabels();
+    bool PeriodSelected();
     // The pictures drawn nearest to the display's scale.
     void LoadPictures();
     // Clears the image and draws the picture centred on it.

@@ -35,7 +35,8 @@ zorvel_add_test(NAME ui_time_test WIN_ONLY
 set_tests_properties(ui_time_test PROPERTIES RESOURCE_LOCK zorvel_program_ini)
 
 # The windows at 100, 150 and 200 % scaling, each DPI in a Wine prefix of its own.
-add_executable(ui_dpi_test ${CMAKE_CURRENT_LIST_DIR}/ui_dpi_test.cpp $<TARGET_OBJECTS:zorvel_resources>)
+add_executable(ui_dpi_test ${CMAKE_CURRENT_LIST_DIR}/ui_dpi_test.cpp ${CMAKE_CURRENT_LIST_DIR}/ui_dpi_time_test.cpp
+                           $<TARGET_OBJECTS:zorvel_resources>)
 target_link_libraries(ui_dpi_test PRIVATE zorvel_forms_fakes zorvel_ui_support zorvel_test_support_fakes
                       zorvel_gtest_main)
 foreach(dpi 96 144 192)

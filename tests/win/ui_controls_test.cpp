@@ -99,6 +99,36 @@ TEST(Reflection, NotificationsReachTheirObjectsInsidePanelsAndGroupBoxes) {
     EXPECT_EQ((Log{"track 21", "measure 0", "draw 0", "check off"}), form.log);
 }
 
+// Each move of the thumb reaches the owner, and so does the end of the move
+// (TB_ENDTRACK), once, after the last of them: from the keys and from a drag
+// (Wine ends a drag twice, on the button's release and on losing the capture).
+TEST(Reflection, TrackBarReportsEveryMoveAndThenTheEnd) {
+    Host form;
+    form.Show(true);
+    Panel panel;
+    panel.Create(form, 0, 0, 400, 300);
+    TrackBar track;
+    track.Create(panel, 10, 20, 200, 30, TrackBar::Options{20, 100});
+    track.OnChange = [&] { form.log.push_back("move " + std::to_string(track.Position())); };
+    track.OnEndTrack = [&] { form.log.push_back("end " + std::to_string(track.Position())); };
+    uitest::PumpPending();
+    form.log.clear();
+
+    track.Send(WM_KEYDOWN, VK_RIGHT, 0);
+    track.Send(WM_KEYUP, VK_RIGHT, 0);
+    RECT thumb{};
+    track.Send(TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    const int x = (thumb.left + thumb.right) / 2, y = (thumb.top + thumb.bottom) / 2;
+    track.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    track.Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + 40, y));
+    track.Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + 80, y));
+    track.Send(WM_LBUTTONUP, 0, MAKELPARAM(x + 80, y));
+    track.Send(WM_CAPTURECHANGED, 0, 0);  // no move since the end: no second end
+    track.SetPosition(50);                 // in code: nothing
+    // The thumb's track and its place when let go both report the position.
+    EXPECT_EQ((Log{"move 21", "end 21", "move 39", "move 58", "move 58", "end 58"}), form.log);
+}
+
 TEST(Reflection, EveryControlGetsAFreeNonZeroIdUnlessItNamesOne) {
     Host form;
     Label a, b;

@@ -65,10 +65,20 @@ void ComboBox::Create(HWND parent, int x, int y, int width, int itemHeight) {
     CreateChild(L"COMBOBOX", L"",
                 WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, 0,
                 parent, x, y, width, itemHeight * 8);
+    itemHeight_ = itemHeight;
+    SetItemHeight();
+}
+
+void ComboBox::SetItemHeight() const {
     // -1 is the closed list's own face, 0 the items of the open list.
-    const int itemPixels = ScaleOf(hwnd).Px(itemHeight);
+    const int itemPixels = ScaleOf(hwnd).Px(itemHeight_);
     Send(CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), itemPixels);
     Send(CB_SETITEMHEIGHT, 0, itemPixels);
+}
+
+void ComboBox::Rescale() {
+    Replace();
+    SetItemHeight();
 }
 
 ListItem ComboBox::PaintItem(const DRAWITEMSTRUCT& item) const {

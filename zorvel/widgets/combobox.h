@@ -53,6 +53,11 @@ public:
     std::function<void(DRAWITEMSTRUCT*)> OnDraw;
 
     bool OnDrawItem(DRAWITEMSTRUCT* item) override;
+    void Rescale() override;
+
+private:
+    void SetItemHeight() const;
+    int itemHeight_ = 0;  // design units
 };
 
 }  // namespace widgets

@@ -1,5 +1,7 @@
 #include "zorvel/widgets/dialog.h"
 
+#include <utility>
+
 #include "zorvel/resources/resource.h"
 #include "zorvel/widgets/layout.h"
 
@@ -13,9 +15,7 @@ void Dialog::CreateDialogFrame(const FormOptions& options, const DialogButtons& 
     CreateForm(options);
     Hints.Create(hwnd);
     buttonFont_ = ScaledFont(options.FontFace, 16);
-    glyphOk_.Add(Bitmap::FromResource(IDB_GLYPH_OK, GetScale()));
-    glyphCancel_.Add(Bitmap::FromResource(IDB_GLYPH_CANCEL, GetScale()));
-    glyphDefault_.Add(Bitmap::FromResource(IDB_GLYPH_DEFAULT, GetScale()));
+    LoadGlyphs();
 
     PanelBottom.Create(hwnd, 0, 0, 0, 0);
     LayoutBands(Area(), {{PanelBottom, Align::Bottom, b.PanelHeight, Margins{}}});
@@ -43,6 +43,21 @@ void Dialog::CreateDialogFrame(const FormOptions& options, const DialogButtons& 
     }
     for (SpeedButton* button : {&BitBtnOK, &BitBtnCancel, &BitBtnDefault})
         if (button->hwnd) button->SetFont(buttonFont_);
+}
+
+void Dialog::LoadGlyphs() {
+    const std::pair<StripList*, int> glyphs[] = {
+        {&glyphOk_, IDB_GLYPH_OK}, {&glyphCancel_, IDB_GLYPH_CANCEL}, {&glyphDefault_, IDB_GLYPH_DEFAULT}};
+    for (const auto& [strip, id] : glyphs) {
+        strip->Clear();
+        strip->Add(Bitmap::FromResource(id, GetScale()));
+    }
+}
+
+void Dialog::OnScaleChanged() {
+    LoadGlyphs();
+    for (SpeedButton* button : {&BitBtnOK, &BitBtnCancel, &BitBtnDefault})
+        if (button->hwnd) button->Invalidate();
 }
 
 RECT Dialog::BodyArea() const {

@@ -42,8 +42,12 @@ protected:
     // other handlers; Default does nothing of its own.
     void CreateDialogFrame(const FormOptions& options, const DialogButtons& buttons);
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    // The buttons' glyphs drawn for the new scale; dialogs that add their own
+    // pictures call this first.
+    void OnScaleChanged() override;
 
 private:
+    void LoadGlyphs();
     // Enter: the focused push button, or else OK.
     void EnterPressed();
     void EscapePressed();

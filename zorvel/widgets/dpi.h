@@ -25,6 +25,10 @@ public:
     // Font heights round down: text scaled a fraction up would outgrow the
     // boxes it was measured against, which are scaled to the nearest pixel.
     int FontPx(int design) const { return design * dpi_ / kDesignDpi; }
+    // The design height a font of `pixels` was made from with FontPx: the
+    // smallest that gives it (exact from 96 DPI up, where no two design
+    // heights round down to the same pixels).
+    int FontDesign(int pixels) const { return (pixels * kDesignDpi + dpi_ - 1) / dpi_; }
     RECT Px(const RECT& r) const { return RECT{Px(r.left), Px(r.top), Px(r.right), Px(r.bottom)}; }
     RECT Design(const RECT& r) const { return RECT{Design(r.left), Design(r.top), Design(r.right), Design(r.bottom)}; }
 

@@ -1,6 +1,7 @@
 #include "zorvel/widgets/form.h"
 
 #include <exception>
+#include <functional>
 
 #include "zorvel/widgets/timer.h"
 
@@ -193,15 +194,41 @@ Font Form::ScaledFont(const wchar_t* face, int pixelHeight, bool bold, bool unde
     return Font(face, scale_.FontPx(pixelHeight), bold, underline, scale_.FontPx(width));
 }
 
+namespace {
+// A font height (or width) of the old scale at the new one, by way of the
+// design height it was made for, so that it comes out as a font made at the
+// new scale would, whatever displays it went through.
+LONG RescaledFontMeasure(LONG pixels, Scale old, Scale now) {
+    const int magnitude = pixels < 0 ? -pixels : pixels;
+    const int scaled = now.FontPx(old.FontDesign(magnitude));
+    return pixels < 0 ? -scaled : scaled;
+}
+}  // namespace
+
 void Form::ChangeScale(Scale scale, const RECT* suggested) {
     if (scale.Dpi() == scale_.Dpi()) return;
     const Scale old = scale_;
     scale_ = scale;
     SetScaleOf(hwnd, scale_);
+    // Every font a child uses is made again at the new height, once per font;
+    // the ones made for the old scale go when the children have the new ones.
     Font formFont(options_.FontFace, scale_.FontPx(options_.FontPixels));
+    std::vector<Font> fresh;
+    std::vector<std::pair<HFONT, HFONT>> remade{{font_, formFont}};
+    const std::function<HFONT(HFONT)> remake = [&](HFONT font) -> HFONT {
+        if (!font) return nullptr;
+        for (const auto& pair : remade)
+            if (pair.first == font || pair.second == font) return pair.second;
+        LOGFONTW log{};
+        if (!GetObjectW(font, sizeof log, &log)) return font;
+        log.lfHeight = RescaledFontMeasure(log.lfHeight, old, scale_);
+        log.lfWidth = RescaledFontMeasure(log.lfWidth, old, scale_);
+        fresh.emplace_back(log);
+        remade.emplace_back(font, fresh.back());
+        return fresh.back();
+    };
     // Every child the layer placed goes to its design rectangle at the new
-    // scale, parents before children (the order EnumChildWindows gives), and
-    // gets its font again at the new height.
+    // scale, parents before children (the order EnumChildWindows gives).
     std::vector<HWND> children;
     EnumChildWindows(
         hwnd, [](HWND child, LPARAM list) {
@@ -209,27 +236,16 @@ void Form::ChangeScale(Scale scale, const RECT* suggested) {
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&children));
-    std::vector<std::pair<HFONT, HFONT>> remade;
     for (HWND child : children) {
-        if (Control* control = ControlOf(child); control && child == control->hwnd) control->Replace();
-        auto font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
-        if (!font) continue;
-        HFONT replacement = nullptr;
-        if (font == font_) replacement = formFont;
-        for (const auto& pair : remade)
-            if (pair.first == font) replacement = pair.second;
-        if (!replacement) {
-            LOGFONTW log{};
-            if (!GetObjectW(font, sizeof log, &log)) continue;
-            log.lfHeight = log.lfHeight * scale_.Dpi() / old.Dpi();
-            log.lfWidth = log.lfWidth * scale_.Dpi() / old.Dpi();
-            rescaledFonts_.emplace_back(log);
-            replacement = rescaledFonts_.back();
-            remade.emplace_back(font, replacement);
-        }
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(replacement), FALSE);
+        Control* control = ControlOf(child);
+        if (control && child != control->hwnd) control = nullptr;  // a control's extra window (its tooltip)
+        if (control) control->Rescale();
+        if (auto font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)))
+            SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(remake(font)), FALSE);
+        if (control) control->RemapFonts(remake);
     }
     font_ = std::move(formFont);
+    rescaledFonts_ = std::move(fresh);
     if (suggested) {
         SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "zorvel/widgets/dpi.h"
 #include "zorvel/widgets/images.h"
 
 namespace widgets {
@@ -36,9 +37,33 @@ void Image::Create(HWND parent, int x, int y, int width, int height, COLORREF ba
     back_ = OrFace(back);
     CreateChild(L"ZorvelImage", L"", WS_VISIBLE, 0, parent, x, y, width, height);
     // The surface has the pixels of the window, at the display's scale.
+    FitCanvas();
+}
+
+void Image::ResizeCanvas(int width, int height) {
+    const Scale scale = ScaleOf(hwnd);
+    canvas_.Resize(scale.Px(width), scale.Px(height));
+    canvas_.Fill(back_);
+}
+
+void Image::FitCanvas() {
     const RECT client = Client();
     canvas_.Resize(client.right, client.bottom);
     canvas_.Fill(back_);
+}
+
+void Image::Rescale() {
+    Replace();
+    // Until the form draws its picture again for the new scale, the old
+    // pixels stretched, rather than an empty box.
+    Canvas old;
+    old.Resize(canvas_.Width(), canvas_.Height());
+    BitBlt(old.Dc(), 0, 0, old.Width(), old.Height(), canvas_.Dc(), 0, 0, SRCCOPY);
+    FitCanvas();
+    SetStretchBltMode(canvas_.Dc(), COLORONCOLOR);
+    StretchBlt(canvas_.Dc(), 0, 0, canvas_.Width(), canvas_.Height(), old.Dc(), 0, 0, old.Width(), old.Height(),
+               SRCCOPY);
+    Refresh();
 }
 
 LRESULT CALLBACK Image::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

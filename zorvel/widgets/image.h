@@ -13,11 +13,10 @@ class Image : public Control {
 public:
     void Create(HWND parent, int x, int y, int width, int height, COLORREF back = CLR_INVALID);
     const Canvas& Surface() const { return canvas_; }
-    // A new, cleared canvas for a new size of the window.
-    void ResizeCanvas(int width, int height) {
-        canvas_.Resize(width, height);
-        canvas_.Fill(back_);
-    }
+    // A new, cleared canvas of a design size (96 DPI), in pixels of the display.
+    void ResizeCanvas(int width, int height);
+    // A new, cleared canvas of the window's own size.
+    void FitCanvas();
     void Clear() const { canvas_.Fill(back_); }
     COLORREF Back() const { return back_; }
     enum class Fit { TopLeft, CentreShrunk };
@@ -27,6 +26,10 @@ public:
     void DrawPicture(const Bitmap& picture, Fit fit);
     // Repaints the window from the canvas.
     void Refresh() const { InvalidateRect(hwnd, nullptr, FALSE); }
+
+    // Placed again after a change of display, with a canvas of the new size
+    // that shows the old one stretched until the form draws its picture again.
+    void Rescale() override;
 
     std::function<void()> OnLeftMouseDown;
     std::function<void()> OnClick;  // an image with a click is no passive one

@@ -75,6 +75,11 @@ public:
     // Adds every picture of a bitmap of 4-frame strips with square frames, at
     // whatever size the bitmap was drawn.
     void AddSquareStrips(Bitmap bitmap);
+    // Lets go of every picture (before adding those drawn for another scale).
+    void Clear() {
+        images_.clear();
+        bitmaps_.clear();
+    }
     int Count() const { return static_cast<int>(images_.size()); }
     int ImageWidth(int index) const;
     int FrameWidth(int index) const { return ImageWidth(index) / 4; }

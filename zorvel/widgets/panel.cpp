@@ -37,6 +37,15 @@ void Panel::SetCaption(const std::wstring& text, HFONT font, COLORREF textColour
     Invalidate();
 }
 
+void Panel::SetCaptionText(const std::wstring& text) {
+    caption_ = text;
+    Invalidate();
+}
+
+void Panel::RemapFonts(const std::function<HFONT(HFONT)>& remade) {
+    if (font_) font_ = remade(font_);
+}
+
 void Panel::SetTextColour(COLORREF colour) {
     if (colour == textColour_) return;
     textColour_ = colour;
@@ -57,7 +66,7 @@ void Panel::Paint(HDC dc) const {
 
 void Panel::PaintCaption(HDC dc, RECT r) const {
     if (caption_.empty()) return;
-    Selected font(dc, font_ ? font_ : GetFont());
+    Selected font(dc, CaptionFont());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, textColour_);
     InflateRect(&r, -2, 0);

@@ -21,12 +21,16 @@ public:
     Bevel GetBevel() const { return bevel_; }
     // DrawText flags place the caption (DT_LEFT | DT_VCENTER | DT_SINGLELINE...).
     void SetCaption(const std::wstring& text, HFONT font, COLORREF textColour, UINT format);
+    // A new caption text in the caption's font, colour and place.
+    void SetCaptionText(const std::wstring& text);
+    HFONT CaptionFont() const { return font_ ? font_ : GetFont(); }
     void SetTextColour(COLORREF colour);
     COLORREF TextColour() const { return textColour_; }
     std::wstring Caption() const { return caption_; }
     // The part of the panel its children are laid out in, in design units.
     virtual RECT Area() const;
     virtual void Paint(HDC dc) const;
+    void RemapFonts(const std::function<HFONT(HFONT)>& remade) override;
 
     std::function<void()> OnLeftMouseDown;
     std::function<void()> OnClick;  // a panel with a click is no passive one

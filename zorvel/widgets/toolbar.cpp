@@ -11,13 +11,9 @@ void ToolBar::Create(HWND parent, int x, int y, int width, int height, int butto
     CreateChild(TOOLBARCLASSNAMEW, L"",
                 WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
                 0, parent, x, y, width, height);
+    buttonSize_ = SIZE{buttonWidth, buttonHeight};
     Send(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
-    Send(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(normal));
-    Send(TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(hot));
-    Send(TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabled));
-    int imageWidth = 0, imageHeight = 0;
-    if (normal) ImageList_GetIconSize(normal, &imageWidth, &imageHeight);
-    Send(TB_SETBITMAPSIZE, 0, MAKELPARAM(imageWidth, imageHeight));
+    SetImageLists(normal, hot, disabled);
     std::vector<TBBUTTON> items;
     for (const Button& b : buttons_) {
         TBBUTTON item{};
@@ -29,10 +25,31 @@ void ToolBar::Create(HWND parent, int x, int y, int width, int height, int butto
         items.push_back(item);
     }
     Send(TB_ADDBUTTONSW, items.size(), reinterpret_cast<LPARAM>(items.data()));
-    const Scale scale = ScaleOf(hwnd);
-    Send(TB_SETBUTTONSIZE, 0, MAKELPARAM(scale.Px(buttonWidth), scale.Px(buttonHeight)));
+    SetButtonSize();
     AttachExtra(reinterpret_cast<HWND>(Send(TB_GETTOOLTIPS)));
     Subclass();
+}
+
+void ToolBar::SetImageLists(HIMAGELIST normal, HIMAGELIST hot, HIMAGELIST disabled) const {
+    Send(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(normal));
+    Send(TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(hot));
+    Send(TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabled));
+    int imageWidth = 0, imageHeight = 0;
+    if (normal) ImageList_GetIconSize(normal, &imageWidth, &imageHeight);
+    Send(TB_SETBITMAPSIZE, 0, MAKELPARAM(imageWidth, imageHeight));
+    // A new bitmap size resets the button size.
+    if (Send(TB_BUTTONCOUNT) > 0) SetButtonSize();
+    Invalidate();
+}
+
+void ToolBar::SetButtonSize() const {
+    const Scale scale = ScaleOf(hwnd);
+    Send(TB_SETBUTTONSIZE, 0, MAKELPARAM(scale.Px(buttonSize_.cx), scale.Px(buttonSize_.cy)));
+}
+
+void ToolBar::Rescale() {
+    Replace();
+    SetButtonSize();
 }
 
 const ToolBar::Button* ToolBar::Find(int id) const {

@@ -26,8 +26,16 @@ public:
     int Max() const { return static_cast<int>(Send(TBM_GETRANGEMAX)); }
 
     std::function<void()> OnChange;
+    // The operator let go of the thumb or of the key: a move is over.
+    std::function<void()> OnEndTrack;
 
     bool OnScroll(WORD code) override;
+    void Rescale() override;
+
+private:
+    void SetThumbLength() const;
+    int thumbLength_ = 0;  // design units
+    bool moving_ = false;  // a move was reported and its end not yet
 };
 
 }  // namespace widgets

@@ -62,6 +62,13 @@ void Control::Place(const RECT& design) {
     MoveWindow(hwnd, px.left, px.top, px.right - px.left, px.bottom - px.top, TRUE);
 }
 
+void Control::PlaceAt(int x, int y) {
+    const Scale scale = ScaleOf(hwnd);
+    const RECT r = Bounds();
+    design_ = RECT{x, y, x + scale.Design(r.right - r.left), y + scale.Design(r.bottom - r.top)};
+    SetWindowPos(hwnd, nullptr, scale.Px(x), scale.Px(y), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Control::AttachExtra(HWND other) {
     extra_ = other;
     if (other) SetPropW(other, kControlProp, this);

@@ -79,8 +79,17 @@ public:
     void Place(const RECT& design);
     // Where the control was last placed, in design units.
     RECT DesignBounds() const { return design_; }
+    // Moves the top-left corner to a design point and keeps the size in pixels
+    // (a label sized to its text).
+    void PlaceAt(int x, int y);
     // Places the control again at the scale of its window (after a change of display).
     void Replace() { Place(design_); }
+    // After a change of display: placed again at the new scale. Kinds that keep
+    // measures of their own in pixels (a canvas, button or item sizes) renew them.
+    virtual void Rescale() { Replace(); }
+    // After a change of display, for kinds that draw with a font of their own:
+    // `remade` gives the font made at the new scale for one made at the old.
+    virtual void RemapFonts(const std::function<HFONT(HFONT)>& /*remade*/) {}
 
 protected:
     // Creates the child window and attaches this object to it. An id of 0
