@@ -79,3 +79,23 @@ box_wait() {
 box_close() {
   xdotool key --window "$1" Return 2>/dev/null
 }
+
+# board_read WINDOW [SECONDS]: presses "Прочитать" and prints the id and
+# caption of the box that ends the read (as box_wait). The program warns
+# ("Внимание") when the board's clock and the computer's differ by the minute;
+# the simulator keeps this computer's time, so only a read that straddles a
+# minute boundary warns. The read starts well inside a minute, and a warning is
+# passed over only when the minute did change meanwhile.
+board_read() {
+  local window=$1 seconds=${2:-10} minute box
+  while [ "$(date +%S)" -gt 40 ]; do sleep 1; done
+  minute=$(date +%H%M)
+  window_press_read "$window"
+  box=$(box_wait "$seconds") || return 1
+  if [ "${box#* }" = Внимание ] && [ "$(date +%H%M)" != "$minute" ]; then
+    box_close "${box%% *}"
+    for _ in $(seq 50); do xdotool getwindowname "${box%% *}" >/dev/null 2>&1 || break; sleep 0.1; done
+    box=$(box_wait "$seconds") || return 1
+  fi
+  echo "$box"
+}

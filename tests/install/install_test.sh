@@ -77,8 +77,7 @@ program_start() {
 # reads_board: "Прочитать" ends with the success box, and the simulator was asked.
 reads_board() {
   local box
-  window_press_read "$window"
-  box=$(box_wait 20) || { echo "install_test: no message box after the read"; return 1; }
+  box=$(board_read "$window" 20) || { echo "install_test: no message box after the read"; return 1; }
   echo "install_test: the read ended with \"${box#* }\""
   box_close "${box%% *}"
   [ "${box#* }" = Информация ] && grep -q 'read status' "$work/boardsim.log"
