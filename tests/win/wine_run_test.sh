@@ -24,4 +24,14 @@ expect "a program's own status" 3 - cmd /c exit 3
 expect "a program's success" 0 - cmd /c exit 0
 expect "a program Wine cannot load" 125 "wine-run: Wine failed running $bin/no-such-program.exe" \
   "$bin/no-such-program.exe"
+# Without the DLLs beside it, Wine's loader gives up before the program runs
+# and says so only in its own error messages.
+alone=$(mktemp -d "$bin/../lone-program.XXXXXX")  # in the build tree: its prefix
+trap 'rm -f "$err"; rm -rf "$alone"' EXIT
+cp "$bin/zorvelctl.exe" "$alone/"
+(
+  cd "$alone" && unset WINEPATH
+  expect "a program whose DLLs are missing" 125 "ravlo.dll" "$alone/zorvelctl.exe" --help
+  exit $failed
+) || failed=1
 exit $failed
