@@ -142,6 +142,7 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, CommandLine& li
     try {
         app.parse(argc, argv);
         bool anyTransport = !tcp.empty() || !serial.empty() || !usb.empty() || !gsm.empty() || radio != 0;
+        if (*fleetCommand && fleetFile.empty()) throw UsageError{"FILE: the fleet file's name is empty"};
         if (*fleetCommand && anyTransport)
             throw UsageError{"a fleet takes its boards from FILE: no --tcp, --serial, --usb, --gsm or --radio"};
         if (!*fleetCommand && !anyTransport)
