@@ -87,8 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size != 0) std::memcpy(&freq, data, size < sizeof freq ? size : sizeof freq);
     const int index = sett::ChannelIndex(freq);
     const std::int64_t f = freq, step = sett::kChannelStep;
-    const std::int64_t first = sett::kChannelBase, end = sett::ChannelFreq(34) + step;
-    Check(index >= -1 && index < 35);
+    const std::int64_t first = sett::kChannelBase, end = sett::ChannelFreq(config::kChannelCount - 1) + step;
+    Check(index >= -1 && index < config::kChannelCount);
     if (index > 0) Check(sett::ChannelFreq(index) <= f && f < sett::ChannelFreq(index) + step);
     if (index == 0) Check(first - step < f && f < first + step);
     if (index < 0) Check(f <= first - step || f >= end);
